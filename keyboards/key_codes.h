@@ -1,0 +1,63 @@
+// The vocabulary that every scan table is written in, and the status and
+// events that keypad messages carry.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// A scan-table entry: an ASCII character (32..126) or one of the codes below.
+using KeyCode = std::uint8_t;
+
+inline constexpr KeyCode KeyNone = 0;
+inline constexpr KeyCode KeyLeft = 1;
+inline constexpr KeyCode KeyRight = 2;
+inline constexpr KeyCode KeyUp = 3;
+inline constexpr KeyCode KeyDown = 4;
+inline constexpr KeyCode KeyShiftLeft = 5;
+inline constexpr KeyCode KeyShiftRight = 6;
+inline constexpr KeyCode KeyNumberZero = 7;
+inline constexpr KeyCode KeyBackspace = 8;
+inline constexpr KeyCode KeyTab = 9;
+inline constexpr KeyCode KeyClick = 11;
+inline constexpr KeyCode KeyFunction = 12;
+inline constexpr KeyCode KeyEnter = 13;
+inline constexpr KeyCode KeyControl = 14;
+inline constexpr KeyCode KeyCapsLock = 15;
+inline constexpr KeyCode KeyNumberLayer = 24;
+inline constexpr KeyCode KeyAlt = 25;
+inline constexpr KeyCode KeyEscape = 27;
+inline constexpr KeyCode KeyDelete = 127;
+inline constexpr KeyCode KeyEscapeExtended = 138;
+// Never in a table: a decoder turns a code into it to post nothing.
+inline constexpr KeyCode KeySwallow = 255;
+
+// Events of the keypad messages that the decoders post (device 2).
+inline constexpr std::int32_t KeyCharEvent = 513;
+inline constexpr std::int32_t KeyClickEvent = 516;
+inline constexpr std::int32_t KeyMoveUpEvent = 518;
+inline constexpr std::int32_t KeyMoveDownEvent = 519;
+inline constexpr std::int32_t KeyStatusEvent = 520;
+
+// StatusBits: data word 0 of every keypad message.
+inline constexpr std::int32_t StatusAlt = 1;
+inline constexpr std::int32_t StatusShift = 2;
+inline constexpr std::int32_t StatusCapsLock = 4;
+
+template <std::size_t Size>
+struct ScanTable {
+    KeyCode codes[Size];
+
+    static constexpr std::size_t size = Size;
+    constexpr KeyCode operator[](std::size_t index) const { return codes[index]; }
+};
+
+// Sizes the table from its written entries, so that a grid with an entry too
+// few or too many fails to build rather than being padded with zeros.
+template <std::size_t Size>
+constexpr ScanTable<Size> MakeScanTable(const KeyCode (&codes)[Size]) {
+    ScanTable<Size> table{};
+    for (std::size_t index = 0; index < Size; ++index) {
+        table.codes[index] = codes[index];
+    }
+    return table;
+}

@@ -1,0 +1,201 @@
+#include "keyboards/key_posting.h"
+
+#include "keyboards/scan_tables.h"
+
+OsMessage KeypadMessage;
+KeyRepeatState keyRepeatState;
+
+namespace {
+
+void UpdateStatus(std::int32_t bit, bool set) {
+    if (set) {
+        KeypadMessage.data0 |= bit;
+    } else {
+        KeypadMessage.data0 &= ~bit;
+    }
+}
+
+struct ShiftedPair {
+    KeyCode from;
+    KeyCode to;
+};
+
+constexpr ShiftedPair shiftedPunctuation[] = {
+    {'\'', '"'}, {';', ':'},
+    {',', '<'},  {'=', '+'},
+    {'-', '_'},  {'[', '{'},
+    {'.', '>'},  {'\\', '|'},
+    {'/', '?'},  {']', '}'},
+    {'`', '~'},
+};
+
+}  // namespace
+
+void ClearKeypadMessage() {
+    KeypadMessage = OsMessage{};
+    KeypadMessage.device = KeypadDevice;
+}
+
+KeyCode HandleCode(KeyCode code, KeyTransition transition, const CodeHandling& handling) {
+    const bool down = transition != KeyTransition::Break;
+    KeypadMessage.event = KeyCharEvent;
+    switch (code) {
+    case KeyLeft:
+    case KeyRight:
+        if (handling.movementKeys) {
+            KeypadMessage.event = code == KeyLeft ? KeyMoveUpEvent : KeyMoveDownEvent;
+            UpdateStatus(StatusAlt, down);
+        }
+        return code;
+    case KeyUp:
+    case KeyDown:
+        if (handling.movementKeys) {
+            KeypadMessage.event = code == KeyUp ? KeyMoveUpEvent : KeyMoveDownEvent;
+        }
+        return code;
+    case KeyShiftLeft:
+    case KeyShiftRight:
+        KeypadMessage.event = KeyStatusEvent;
+        UpdateStatus(StatusShift, down);
+        return code;
+    case KeyClick:
+        KeypadMessage.event = KeyClickEvent;
+        return code;
+    case KeyAlt:
+        KeypadMessage.event = KeyStatusEvent;
+        UpdateStatus(StatusAlt, down);
+        return code;
+    case KeyFunction:
+        return handling.functionKeyBecomes;
+    case KeyDelete:
+        if (!handling.altDelete) {
+            return code;
+        }
+        UpdateStatus(StatusAlt, down);
+        return KeyBackspace;
+    case KeyCapsLock:
+        if (handling.capsLock) {
+            KeypadMessage.event = KeyStatusEvent;
+            // Only a real press toggles: a held key presented again by the
+            // repeat timer must not make caps lock flicker.
+            if (transition == KeyTransition::Make) {
+                KeypadMessage.data0 ^= StatusCapsLock;
+            }
+        }
+        return code;
+    case KeyEscapeExtended:
+        return handling.escapeExtendedBecomes;
+    default:
+        return code;
+    }
+}
+
+bool AdmitKey(KeyCode code, std::int32_t now) {
+    if (code == keyRepeatState.heldKey) {
+        if (TicksBetween(keyRepeatState.lastPostTick, now) < keyRepeatState.repeatThreshold) {
+            return false;
+        }
+        keyRepeatState.repeatThreshold = RepeatInterval;
+    } else {
+        keyRepeatState.repeatThreshold = FirstRepeatDelay;
+    }
+    keyRepeatState.heldKey = code;
+    KeypadMessage.data1 = now;
+    return true;
+}
+
+bool PassRepeatGate(KeyCode code, KeyTransition transition) {
+    if (transition == KeyTransition::Break) {
+        if (code == keyRepeatState.heldKey) {
+            keyRepeatState.heldKey = KeyNone;
+        }
+        return false;
+    }
+    const std::int32_t now = RimGetTicks();
+    if (code == KeyNone || code == KeySwallow) {
+        return false;
+    }
+    return AdmitKey(code, now);
+}
+
+KeyCode RaiseLetter(KeyCode code) {
+    return code >= 'a' && code <= 'z' ? static_cast<KeyCode>(code - ('a' - 'A')) : code;
+}
+
+KeyCode TranslateShifted(KeyCode code) {
+    if (code >= '0' && code <= '9') {
+        return scanTableBlock.shiftedDigits[code - '0'];
+    }
+    for (const ShiftedPair& pair : shiftedPunctuation) {
+        if (pair.from == code) {
+            return pair.to;
+        }
+    }
+    return RaiseLetter(code);
+}
+
+void PostKeyMessage(KeyCode code) {
+    if (KeypadMessage.event == KeyCharEvent) {
+        KeypadMessage.subMessage = code;
+    } else if (KeypadMessage.event == KeyMoveUpEvent || KeypadMessage.event == KeyMoveDownEvent) {
+        KeypadMessage.subMessage = 1;
+    }
+    const TaskId foreground = RimGetForegroundApp();
+    if (foreground != 0) {
+        RimPostMessage(foreground, &KeypadMessage);
+    }
+    RimTaskYield();
+}
+
+void PostUnderCapsLockRule(KeyCode code) {
+    const std::int32_t stored = KeypadMessage.data0;
+    const bool capsLock = HasStatus(StatusCapsLock);
+    if (capsLock) {
+        KeypadMessage.data0 = stored | StatusShift;
+    }
+    PostKeyMessage(code);
+    if (capsLock) {
+        KeypadMessage.data0 = stored;
+    }
+}
+
+void PostGatedKey(KeyCode code) {
+    PostKeyMessage(code);
+    keyRepeatState.lastPostTick = RimGetTicks();
+}
+
+void NoteRepeatPost() {
+    if (!keyRepeatState.repeatTimerRunning) {
+        RimSetTimer(RepeatTimer, RepeatTimerPeriod, 1);
+        keyRepeatState.repeatPostCount = 0;
+        keyRepeatState.repeatTimerRunning = 1;
+    }
+    keyRepeatState.repeatPostCount += 1;
+    if (keyRepeatState.repeatPostCount >= MaxPostsPerRepeatRun) {
+        StopRepeatTimer();
+    }
+}
+
+void StopRepeatTimer() {
+    RimSetTimer(RepeatTimer, 0, 1);
+    keyRepeatState.repeatTimerRunning = 0;
+}
+
+bool ReadRepeatingKey(bool handledAlready, RepeatingRead& read) {
+    const int received = CommReadChar();
+    if (received < 0) {
+        if (!keyRepeatState.repeatTimerRunning || handledAlready) {
+            return false;
+        }
+        read.transition = KeyTransition::TimerRepeat;
+        return true;
+    }
+    const auto byte = static_cast<std::uint8_t>(received);
+    const bool released = (byte & 0x80) != 0;
+    if (released && keyRepeatState.repeatTimerRunning) {
+        StopRepeatTimer();
+    }
+    read.transition = released ? KeyTransition::Break : KeyTransition::Make;
+    read.index = byte & 0x7F;
+    return true;
+}

@@ -1,0 +1,82 @@
+// What every decoder shares once it has a key code: the code's handling, the
+// repeat gate, shift translation, the post, and the timer-driven repeat.
+#pragma once
+
+#include <cstdint>
+
+#include "keyboards/key_codes.h"
+#include "platform/kernel.h"
+
+// The one keypad message that every decoder fills and posts.
+extern OsMessage KeypadMessage;
+
+struct KeyRepeatState {
+    std::uint8_t heldKey;  // last admitted make, untranslated; 0: none
+    std::int32_t lastPostTick;
+    std::int32_t repeatThreshold;  // 25 after a new key, 10 after a repeat
+    std::uint8_t repeatTimerRunning;
+    std::int32_t repeatPostCount;  // posts since RepeatTimer last started
+    // Break state shared by the Pocketop, Happy Hacking and Flexis decoders.
+    std::uint8_t releasePending;
+};
+extern KeyRepeatState keyRepeatState;
+
+inline constexpr std::int32_t FirstRepeatDelay = 25;
+inline constexpr std::int32_t RepeatInterval = 10;
+inline constexpr std::int32_t RepeatTimerPeriod = 5;
+inline constexpr std::int32_t MaxPostsPerRepeatRun = 32;
+
+enum class KeyTransition : std::uint8_t {
+    Make,
+    Break,
+    // RepeatTimer presenting heldKey again: a make that is not a new press.
+    TimerRepeat,
+};
+
+// How one model treats the codes whose handling differs between models.
+struct CodeHandling {
+    bool movementKeys;  // 1..4 move; otherwise posted as characters
+    bool capsLock;      // 15 toggles StatusCapsLock; otherwise a character
+    bool altDelete;     // 127 is Backspace with StatusAlt; otherwise posted as is
+    KeyCode functionKeyBecomes;
+    KeyCode escapeExtendedBecomes;
+};
+
+inline bool HasStatus(std::int32_t bit) { return (KeypadMessage.data0 & bit) != 0; }
+
+// Zeroes the message and makes it a keypad message again.
+void ClearKeypadMessage();
+
+// Sets the event to the code's event, updates StatusBits, and returns the
+// code that the rest of the decoding works with.
+KeyCode HandleCode(KeyCode code, KeyTransition transition, const CodeHandling& handling);
+
+// The repeat gate: whether a make of `code` at tick `now` may be posted.
+bool AdmitKey(KeyCode code, std::int32_t now);
+
+// A break releases heldKey; a make of a real key is read the tick and
+// offered to the gate. True when a make was admitted.
+bool PassRepeatGate(KeyCode code, KeyTransition transition);
+
+KeyCode TranslateShifted(KeyCode code);
+KeyCode RaiseLetter(KeyCode code);
+
+// Posts to the foreground application, if any, then yields.
+void PostKeyMessage(KeyCode code);
+// With caps lock on, the message carries StatusShift while the stored status
+// keeps what the shift keys made of it.
+void PostUnderCapsLockRule(KeyCode code);
+// The post of a decoder that uses the repeat gate.
+void PostGatedKey(KeyCode code);
+
+void NoteRepeatPost();
+void StopRepeatTimer();
+
+// Reads the next byte for a decoder with timer-driven repeat. Any break byte
+// stops the repeat at once. When no byte waits and the timer runs, a call
+// that has handled nothing yet gets heldKey once as a TimerRepeat.
+struct RepeatingRead {
+    KeyTransition transition;
+    std::uint8_t index;  // scan index of a byte; unused for TimerRepeat
+};
+bool ReadRepeatingKey(bool handledAlready, RepeatingRead& read);

@@ -1,0 +1,40 @@
+#include "keyboards/palm_portable.h"
+
+#include "keyboards/key_posting.h"
+#include "keyboards/scan_tables.h"
+
+namespace {
+
+constexpr CodeHandling palmPortableHandling = {
+    .movementKeys = true,
+    .capsLock = false,
+    .altDelete = true,
+    .functionKeyBecomes = KeyNone,
+    .escapeExtendedBecomes = KeyEscape,
+};
+
+}  // namespace
+
+void DecodePalmPortable() {
+    bool handled = false;
+    RepeatingRead read;
+    while (ReadRepeatingKey(handled, read)) {
+        KeyCode code = keyRepeatState.heldKey;
+        if (read.transition != KeyTransition::TimerRepeat) {
+            if (read.index >= scanTableBlock.palmPortable.size) {
+                continue;
+            }
+            code = scanTableBlock.palmPortable[read.index];
+        }
+        handled = true;
+        code = HandleCode(code, read.transition, palmPortableHandling);
+        if (!PassRepeatGate(code, read.transition)) {
+            continue;
+        }
+        if (HasStatus(StatusShift)) {
+            code = TranslateShifted(code);
+        }
+        PostGatedKey(code);
+        NoteRepeatPost();
+    }
+}

@@ -1,0 +1,10 @@
+#include "keyboards/scan_tables.h"
+
+constinit const ScanTableBlock scanTableBlock = {
+    palmPortableScanTable,
+    pocketopScanTable,
+    flexisScanTable,
+    goTypeScanTable,
+    happyHackingScanTable,
+    MakeScanTable({')', '!', '@', '#', '$', '%', '^', '&', '*', '('}),
+};

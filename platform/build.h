@@ -1,0 +1,16 @@
+// Which of the three deliverables this source is being built as. Everything
+// that differs between them hangs on `targetBuild`.
+#pragma once
+
+#if !defined(CLAVENET_BUILD)
+#error "CLAVENET_BUILD must be 950, 20 or 21"
+#endif
+
+enum class Build { Pager950, Os20, Os21 };
+
+inline constexpr Build targetBuild = CLAVENET_BUILD == 950  ? Build::Pager950
+                                     : CLAVENET_BUILD == 20 ? Build::Os20
+                                                            : Build::Os21;
+
+static_assert(CLAVENET_BUILD == 950 || CLAVENET_BUILD == 20 || CLAVENET_BUILD == 21,
+              "CLAVENET_BUILD must be 950, 20 or 21");

@@ -1,0 +1,226 @@
+#include "sim/kernel.h"
+
+#include <algorithm>
+#include <cstring>
+#include <deque>
+#include <map>
+
+#include "sim/trace.h"
+
+namespace sim {
+
+namespace {
+
+struct Timer {
+    std::int32_t interval;
+    std::uint64_t due;  // in ticks since the reset
+};
+
+struct Registration {
+    std::int32_t event;
+    std::int32_t mask;
+    MessageCallback callback;
+};
+
+struct Kernel {
+    std::uint32_t startTick = 0;
+    std::uint64_t elapsed = 0;
+    std::map<std::int32_t, Timer> timers;  // ordered by id
+    std::vector<Registration> registrations;
+    bool inCallback = false;
+    std::deque<OsMessage> undelivered;
+    std::deque<std::uint8_t> received;
+    bool portOpen = false;
+    bool portFails = false;
+    Foreground foreground = Foreground::App;
+    std::uint8_t deviceType = 3;
+    std::vector<PostedMessage> posted;
+    std::uint64_t yields = 0;
+};
+
+Kernel kernel;
+
+const char* TaskName(TaskId task) {
+    switch (task) {
+    case clavenetTask: return "clavenet";
+    case appTask: return "app";
+    default: return nullptr;
+    }
+}
+
+void CallCallbacks(OsMessage message) {
+    std::vector<MessageCallback> called;
+    for (const Registration& registration : kernel.registrations) {
+        const bool matches = (message.event & registration.mask) == (registration.event & registration.mask);
+        if (!matches || std::find(called.begin(), called.end(), registration.callback) != called.end()) {
+            continue;
+        }
+        called.push_back(registration.callback);
+        OsMessage copy = message;
+        registration.callback(&copy);
+    }
+}
+
+}  // namespace
+
+void ResetKernel(std::uint32_t startTick) {
+    kernel = Kernel{};
+    kernel.startTick = startTick;
+    ClearTrace();
+}
+
+std::uint32_t CurrentTick() { return kernel.startTick + static_cast<std::uint32_t>(kernel.elapsed); }
+
+void SetDeviceType(std::uint8_t type) { kernel.deviceType = type; }
+void SetForeground(Foreground who) { kernel.foreground = who; }
+void SetPortFails(bool fails) { kernel.portFails = fails; }
+bool PortOpen() { return kernel.portOpen; }
+
+void Wait(std::uint32_t ticks) {
+    const std::uint64_t end = kernel.elapsed + ticks;
+    for (;;) {
+        // Timers may be started and stopped by the callbacks, so the next
+        // expiry is looked for afresh each time.
+        auto next = kernel.timers.end();
+        for (auto timer = kernel.timers.begin(); timer != kernel.timers.end(); ++timer) {
+            if (timer->second.due <= end && (next == kernel.timers.end() || timer->second.due < next->second.due)) {
+                next = timer;
+            }
+        }
+        if (next == kernel.timers.end()) {
+            break;
+        }
+        kernel.elapsed = next->second.due;
+        next->second.due += static_cast<std::uint64_t>(next->second.interval);
+        DeliverEvent(TimerDevice, next->first);
+    }
+    kernel.elapsed = end;
+}
+
+void ReceiveSerial(const std::vector<std::uint8_t>& bytes) {
+    if (!kernel.portOpen) {
+        return;
+    }
+    QueueSerial(bytes);
+    DeliverEvent(SerialDevice, SerialDataEvent);
+}
+
+void QueueSerial(const std::vector<std::uint8_t>& bytes) {
+    if (kernel.portOpen) {
+        kernel.received.insert(kernel.received.end(), bytes.begin(), bytes.end());
+    }
+}
+
+void DeliverEvent(std::int32_t device, std::int32_t event) {
+    OsMessage message{};
+    message.device = device;
+    message.event = event;
+    kernel.undelivered.push_back(message);
+    // The kernel never calls a callback again before the earlier call has
+    // returned: a message raised meanwhile waits its turn.
+    if (kernel.inCallback) {
+        return;
+    }
+    kernel.inCallback = true;
+    while (!kernel.undelivered.empty()) {
+        const OsMessage next = kernel.undelivered.front();
+        kernel.undelivered.pop_front();
+        CallCallbacks(next);
+    }
+    kernel.inCallback = false;
+}
+
+const std::vector<PostedMessage>& PostedMessages() { return kernel.posted; }
+std::uint64_t YieldCount() { return kernel.yields; }
+
+}  // namespace sim
+
+using sim::kernel;
+using sim::TraceLine;
+
+extern "C" {
+
+int RIM_CALL RimPostMessage(TaskId task, OsMessage* message) {
+    kernel.posted.push_back({task, *message});
+    TraceLine line("RimPostMessage");
+    if (const char* name = sim::TaskName(task)) {
+        line.Word(name);
+    } else {
+        line.Number(task);
+    }
+    line.Number(message->device).Number(message->event).Number(message->subMessage);
+    line.Number(message->reserved1).Number(message->reserved2);
+    line.Number(message->data0).Number(message->data1);
+    return 1;
+}
+
+TaskId RIM_CALL RimGetForegroundApp() {
+    switch (kernel.foreground) {
+    case sim::Foreground::App: return sim::appTask;
+    case sim::Foreground::Clavenet: return sim::clavenetTask;
+    case sim::Foreground::None: return 0;
+    }
+    return 0;
+}
+
+std::int32_t RIM_CALL RimGetTicks() { return static_cast<std::int32_t>(sim::CurrentTick()); }
+
+void RIM_CALL RimSetTimer(std::int32_t timer, std::int32_t interval, std::int32_t flag) {
+    TraceLine("RimSetTimer").Number(timer).Number(interval).Number(flag);
+    if (interval > 0) {
+        kernel.timers[timer] = {interval, kernel.elapsed + static_cast<std::uint64_t>(interval)};
+    } else {
+        kernel.timers.erase(timer);
+    }
+}
+
+void RIM_CALL RimSleep(std::int32_t units) { TraceLine("RimSleep").Number(units); }
+
+void RIM_CALL RimTaskYield() { ++kernel.yields; }
+
+void RIM_CALL RimRegisterMessageCallback(std::int32_t event, std::int32_t mask, MessageCallback callback) {
+    TraceLine("RimRegisterMessageCallback").Number(event).Number(mask);
+    kernel.registrations.push_back({event, mask, callback});
+}
+
+void RIM_CALL RimGetDeviceInfo(std::uint8_t* record) {
+    TraceLine("RimGetDeviceInfo");
+    std::memset(record, 0, 64);
+    record[0] = kernel.deviceType;
+}
+
+void RIM_CALL RimRequestPowerOff() { TraceLine("RimRequestPowerOff"); }
+
+void RIM_CALL RimPagerSetup(std::uint32_t key, std::int32_t value) {
+    TraceLine("RimPagerSetup").Number(static_cast<std::int32_t>(key)).Number(value);
+}
+
+int RIM_CALL CommOpenPort(std::int32_t baud, std::int32_t dataBits, std::int32_t parity, std::int32_t stopBits,
+                          std::int32_t optionA, std::int32_t optionB) {
+    TraceLine("CommOpenPort").Number(baud).Number(dataBits).Number(parity).Number(stopBits).Number(optionA).Number(
+        optionB);
+    if (kernel.portFails) {
+        return 0;
+    }
+    kernel.portOpen = true;
+    return 1;
+}
+
+void RIM_CALL CommSetDsr(std::int32_t level) { TraceLine("CommSetDsr").Number(level); }
+
+int RIM_CALL CommReadChar() {
+    if (kernel.received.empty()) {
+        return -1;
+    }
+    const std::uint8_t byte = kernel.received.front();
+    kernel.received.pop_front();
+    return byte;
+}
+
+void RIM_CALL CommClosePort() {
+    TraceLine("CommClosePort");
+    kernel.portOpen = false;
+    kernel.received.clear();
+}
+
+}  // extern "C"

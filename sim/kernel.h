@@ -1,0 +1,49 @@
+// The simulated handheld's kernel: what the harness (tests, the scenario
+// runner) sees and drives. Nothing here follows the wall clock: ticks move
+// only when the harness waits.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/kernel.h"
+
+namespace sim {
+
+enum class Foreground { App, Clavenet, None };
+
+inline constexpr TaskId clavenetTask = 1;
+inline constexpr TaskId appTask = 2;
+
+struct PostedMessage {
+    TaskId task;
+    OsMessage message;
+};
+
+// Back to a handheld just switched on: no timers, no callbacks, port closed,
+// another application in front, an empty trace.
+void ResetKernel(std::uint32_t startTick = 0);
+
+std::uint32_t CurrentTick();
+void SetDeviceType(std::uint8_t type);
+void SetForeground(Foreground who);
+void SetPortFails(bool fails);
+bool PortOpen();
+
+// Lets `ticks` ticks pass, delivering each timer expiry at its own tick (equal
+// ticks: lower timer id first) to the registered callbacks.
+void Wait(std::uint32_t ticks);
+
+// The keyboard sends bytes: while the port is open they are queued and one
+// serial-data event follows them; while it is closed they are lost.
+void ReceiveSerial(const std::vector<std::uint8_t>& bytes);
+// Queues bytes without the event, for driving a decoder directly.
+void QueueSerial(const std::vector<std::uint8_t>& bytes);
+
+// Delivers a message to every callback whose registration matches its event.
+void DeliverEvent(std::int32_t device, std::int32_t event);
+
+const std::vector<PostedMessage>& PostedMessages();
+std::uint64_t YieldCount();
+
+}  // namespace sim
