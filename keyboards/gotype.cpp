@@ -3,18 +3,6 @@
 #include "keyboards/key_posting.h"
 #include "keyboards/scan_tables.h"
 
-namespace {
-
-constexpr CodeHandling goTypeHandling = {
-    .movementKeys = true,
-    .capsLock = false,
-    .altDelete = true,
-    .functionKeyBecomes = KeyNone,
-    .escapeExtendedBecomes = KeyEscape,
-};
-
-}  // namespace
-
 void DecodeGoType() {
     for (int received = CommReadChar(); received >= 0; received = CommReadChar()) {
         const auto byte = static_cast<std::uint8_t>(received);
@@ -23,7 +11,7 @@ void DecodeGoType() {
             continue;
         }
         const KeyTransition transition = (byte & 0x80) != 0 ? KeyTransition::Break : KeyTransition::Make;
-        KeyCode code = HandleCode(scanTableBlock.goType[keyNumber], transition, goTypeHandling);
+        KeyCode code = HandleCode(scanTableBlock.goType[keyNumber], transition, standardCodeHandling);
         if (!PassRepeatGate(code, transition)) {
             continue;
         }

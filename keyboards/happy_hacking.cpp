@@ -9,13 +9,11 @@ constexpr std::uint8_t ExtendedPrefix = 0xE0;
 constexpr std::uint8_t BreakPrefix = 0xF0;
 
 // Movement codes are posted as plain characters on this keyboard.
-constexpr CodeHandling happyHackingHandling = {
-    .movementKeys = false,
-    .capsLock = false,
-    .altDelete = true,
-    .functionKeyBecomes = KeyNone,
-    .escapeExtendedBecomes = KeyEscape,
-};
+constexpr CodeHandling happyHackingHandling = [] {
+    CodeHandling handling = standardCodeHandling;
+    handling.movementKeys = false;
+    return handling;
+}();
 
 }  // namespace
 

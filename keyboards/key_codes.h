@@ -43,6 +43,23 @@ inline constexpr std::int32_t StatusAlt = 1;
 inline constexpr std::int32_t StatusShift = 2;
 inline constexpr std::int32_t StatusCapsLock = 4;
 
+// One key that a translation or a layer turns into another.
+struct KeyMapping {
+    KeyCode from;
+    KeyCode to;
+};
+
+// What `mappings` turns `key` into, or `unmapped` when it holds no such key.
+template <std::size_t Size>
+constexpr KeyCode MapKey(const KeyMapping (&mappings)[Size], KeyCode key, KeyCode unmapped) {
+    for (const KeyMapping& mapping : mappings) {
+        if (mapping.from == key) {
+            return mapping.to;
+        }
+    }
+    return unmapped;
+}
+
 template <std::size_t Size>
 struct ScanTable {
     KeyCode codes[Size];

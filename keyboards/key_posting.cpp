@@ -15,12 +15,7 @@ void UpdateStatus(std::int32_t bit, bool set) {
     }
 }
 
-struct ShiftedPair {
-    KeyCode from;
-    KeyCode to;
-};
-
-constexpr ShiftedPair shiftedPunctuation[] = {
+constexpr KeyMapping shiftedPunctuation[] = {
     {'\'', '"'}, {';', ':'},
     {',', '<'},  {'=', '+'},
     {'-', '_'},  {'[', '{'},
@@ -126,12 +121,7 @@ KeyCode TranslateShifted(KeyCode code) {
     if (code >= '0' && code <= '9') {
         return scanTableBlock.shiftedDigits[code - '0'];
     }
-    for (const ShiftedPair& pair : shiftedPunctuation) {
-        if (pair.from == code) {
-            return pair.to;
-        }
-    }
-    return RaiseLetter(code);
+    return MapKey(shiftedPunctuation, code, RaiseLetter(code));
 }
 
 void PostKeyMessage(KeyCode code) {

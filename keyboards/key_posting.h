@@ -42,6 +42,15 @@ struct CodeHandling {
     KeyCode escapeExtendedBecomes;
 };
 
+// The handling that a model gets unless it says otherwise.
+inline constexpr CodeHandling standardCodeHandling = {
+    .movementKeys = true,
+    .capsLock = false,
+    .altDelete = true,
+    .functionKeyBecomes = KeyNone,
+    .escapeExtendedBecomes = KeyEscape,
+};
+
 inline bool HasStatus(std::int32_t bit) { return (KeypadMessage.data0 & bit) != 0; }
 
 // Zeroes the message and makes it a keypad message again.

@@ -3,18 +3,6 @@
 #include "keyboards/key_posting.h"
 #include "keyboards/scan_tables.h"
 
-namespace {
-
-constexpr CodeHandling palmPortableHandling = {
-    .movementKeys = true,
-    .capsLock = false,
-    .altDelete = true,
-    .functionKeyBecomes = KeyNone,
-    .escapeExtendedBecomes = KeyEscape,
-};
-
-}  // namespace
-
 void DecodePalmPortable() {
     bool handled = false;
     RepeatingRead read;
@@ -27,7 +15,7 @@ void DecodePalmPortable() {
             code = scanTableBlock.palmPortable[read.index];
         }
         handled = true;
-        code = HandleCode(code, read.transition, palmPortableHandling);
+        code = HandleCode(code, read.transition, standardCodeHandling);
         if (!PassRepeatGate(code, read.transition)) {
             continue;
         }

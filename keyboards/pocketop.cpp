@@ -7,13 +7,9 @@ std::int32_t LayerFlags;
 
 namespace {
 
-struct LayerKey {
-    KeyCode key;  // letters as capitals: layers ignore letter case
-    KeyCode gives;
-};
-
+// Letters stand as capitals: the layers ignore letter case.
 // clang-format off
-constexpr LayerKey functionLayer[] = {
+constexpr KeyMapping functionLayer[] = {
     {'\'', '='}, {'J', '{'},
     {'-', '+'},  {'K', '}'},
     {';', '|'},  {'L', '\\'},
@@ -27,7 +23,7 @@ constexpr LayerKey functionLayer[] = {
     {'W', '@'},  {'Y', '^'},
 };
 
-constexpr LayerKey numberLayer[] = {
+constexpr KeyMapping numberLayer[] = {
     {'Q', '1'},           {'M', '1'},
     {'W', '2'},           {',', '2'},
     {'E', '3'},           {'.', '3'},
@@ -43,15 +39,10 @@ constexpr LayerKey numberLayer[] = {
 };
 // clang-format on
 
+// A key that the layer does not hold keeps its code, in the case it has.
 template <std::size_t Size>
-KeyCode MapThroughLayer(const LayerKey (&layer)[Size], KeyCode code) {
-    const KeyCode folded = RaiseLetter(code);
-    for (const LayerKey& entry : layer) {
-        if (entry.key == folded) {
-            return entry.gives;
-        }
-    }
-    return code;
+KeyCode MapThroughLayer(const KeyMapping (&layer)[Size], KeyCode code) {
+    return MapKey(layer, RaiseLetter(code), code);
 }
 
 // This keyboard's own, reduced shift translation.
@@ -115,13 +106,10 @@ void DecodePocketop() {
         default:
             break;
         }
-        const CodeHandling handling = {
-            .movementKeys = !LayerOn(NumberLayer),
-            .capsLock = true,
-            .altDelete = true,
-            .functionKeyBecomes = KeyNone,
-            .escapeExtendedBecomes = KeyEscape,
-        };
+        // Under the number layer the arrows are digits' neighbours, not movement.
+        CodeHandling handling = standardCodeHandling;
+        handling.movementKeys = !LayerOn(NumberLayer);
+        handling.capsLock = true;
         code = HandleCode(code, read.transition, handling);
         if (!PassRepeatGate(code, read.transition)) {
             continue;
