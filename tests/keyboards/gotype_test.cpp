@@ -40,9 +40,6 @@ protected:
     void SetUp() override { StartAt(500); }
 
     static Trace Keys(const std::vector<std::uint8_t>& bytes) { return Send(DecodeGoType, bytes); }
-    static std::string Char(std::int32_t character, std::int32_t status = 0) {
-        return PostedChar(sim::CurrentTick(), character, status);
-    }
     static std::string Message(std::int32_t event, std::int32_t sub, std::int32_t status) {
         return Posted(sim::CurrentTick(), event, sub, status, static_cast<std::int32_t>(sim::CurrentTick()));
     }
@@ -51,7 +48,7 @@ protected:
 TEST_F(GoTypeTest, PressPostsAndReleasePostsNothing) {
     keyRepeatState.releasePending = 1;  // another model's; not this decoder's to touch
 
-    EXPECT_EQ(Keys({Press(KeyNumberS)}), Trace{Char('s')});
+    EXPECT_EQ(Keys({Press(KeyNumberS)}), Trace{PostedCharNow('s')});
     EXPECT_EQ(keyRepeatState.heldKey, 's');
     EXPECT_EQ(Keys({Release(KeyNumberS)}), Trace{});
     EXPECT_EQ(keyRepeatState.heldKey, KeyNone);
@@ -104,21 +101,21 @@ TEST_F(GoTypeTest, NonCharacterKeysPostTheirEventAndHoldTheirStatusUntilRelease)
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "key " << int(c.keyNumber));
         StartAt(500);
-        ASSERT_EQ(Keys({Press(KeyNumberQ), Release(KeyNumberQ)}), Trace{Char(previousSub)});
+        ASSERT_EQ(Keys({Press(KeyNumberQ), Release(KeyNumberQ)}), Trace{PostedCharNow(previousSub)});
 
         sim::Wait(1);
         EXPECT_EQ(Keys({Press(c.keyNumber)}), Trace{Message(c.event, c.sub, c.statusWhileHeld)});
         sim::Wait(1);
         EXPECT_EQ(Keys({Press(KeyNumberS), Release(KeyNumberS)}),
-                  Trace{Char(c.typedWhileHeld, c.statusWhileHeld)});
+                  Trace{PostedCharNow(c.typedWhileHeld, c.statusWhileHeld)});
         EXPECT_EQ(Keys({Release(c.keyNumber)}), Trace{});
         EXPECT_EQ(Status(), 0);
-        EXPECT_EQ(Keys({Press(KeyNumberS)}), Trace{Char('s')});
+        EXPECT_EQ(Keys({Press(KeyNumberS)}), Trace{PostedCharNow('s')});
     }
 }
 
 TEST_F(GoTypeTest, FunctionKeyAndEmptyEntriesPostNothingAndLeaveTheGateAlone) {
-    ASSERT_EQ(Keys({Press(KeyNumberA)}), Trace{Char('a')});
+    ASSERT_EQ(Keys({Press(KeyNumberA)}), Trace{PostedCharNow('a')});
     const auto before = DecoderState();
 
     for (const std::uint8_t keyNumber : {KeyNumberFunction, std::uint8_t{0}, std::uint8_t{52}, std::uint8_t{64},
@@ -138,12 +135,12 @@ TEST_F(GoTypeTest, SameKeyAgainWaits25TicksThen10) {
     for (const Step& step : steps) {
         elapsed += step.wait;
         sim::Wait(step.wait);
-        EXPECT_EQ(Keys({Press(KeyNumberA)}), step.posted ? Trace{Char('a')} : Trace{}) << "after " << elapsed;
+        EXPECT_EQ(Keys({Press(KeyNumberA)}), step.posted ? Trace{PostedCharNow('a')} : Trace{}) << "after " << elapsed;
     }
 }
 
 TEST_F(GoTypeTest, ReleaseBetweenPressesLetsTheSecondThrough) {
-    EXPECT_EQ(Keys({Press(KeyNumberA), Release(KeyNumberA), Press(KeyNumberA)}), (Trace{Char('a'), Char('a')}));
+    EXPECT_EQ(Keys({Press(KeyNumberA), Release(KeyNumberA), Press(KeyNumberA)}), (Trace{PostedCharNow('a'), PostedCharNow('a')}));
 }
 
 TEST_F(GoTypeTest, NewKeyIsPostedAtOnceAndRestartsTheWait) {
@@ -153,7 +150,7 @@ TEST_F(GoTypeTest, NewKeyIsPostedAtOnceAndRestartsTheWait) {
     ASSERT_EQ(keyRepeatState.repeatThreshold, 10);
 
     sim::Wait(1);
-    EXPECT_EQ(Keys({Press(KeyNumberB)}), Trace{Char('b')});
+    EXPECT_EQ(Keys({Press(KeyNumberB)}), Trace{PostedCharNow('b')});
     EXPECT_EQ(keyRepeatState.heldKey, 'b');
     EXPECT_EQ(keyRepeatState.repeatThreshold, 25);
 
@@ -162,17 +159,17 @@ TEST_F(GoTypeTest, NewKeyIsPostedAtOnceAndRestartsTheWait) {
     sim::Wait(24);
     EXPECT_EQ(Keys({Press(KeyNumberB)}), Trace{});
     sim::Wait(1);
-    EXPECT_EQ(Keys({Press(KeyNumberB)}), Trace{Char('b')});
+    EXPECT_EQ(Keys({Press(KeyNumberB)}), Trace{PostedCharNow('b')});
 }
 
 TEST_F(GoTypeTest, ShiftTranslatesButHeldKeyStaysUntranslated) {
     ASSERT_EQ(Keys({Press(KeyNumberShift)}).size(), 1u);
 
     EXPECT_EQ(Keys({Press(KeyNumber1), Press(KeyNumberQuote), Press(KeyNumberS)}),
-              (Trace{Char('!', StatusShift), Char('"', StatusShift), Char('S', StatusShift)}));
+              (Trace{PostedCharNow('!', StatusShift), PostedCharNow('"', StatusShift), PostedCharNow('S', StatusShift)}));
     EXPECT_EQ(keyRepeatState.heldKey, 's');
 
-    EXPECT_EQ(Keys({Release(KeyNumberShift), Press(KeyNumber2)}), Trace{Char('2')});
+    EXPECT_EQ(Keys({Release(KeyNumberShift), Press(KeyNumber2)}), Trace{PostedCharNow('2')});
 }
 
 TEST_F(GoTypeTest, WithNobodyInFrontTheGateStillCounts) {
@@ -187,7 +184,7 @@ TEST_F(GoTypeTest, WithNobodyInFrontTheGateStillCounts) {
     sim::Wait(24);
     EXPECT_EQ(Keys({Press(KeyNumberA)}), Trace{});
     sim::Wait(1);
-    EXPECT_EQ(Keys({Press(KeyNumberA)}), Trace{Char('a')});
+    EXPECT_EQ(Keys({Press(KeyNumberA)}), Trace{PostedCharNow('a')});
 }
 
 TEST_F(GoTypeTest, PostsToClavenetWhenItIsInFront) {

@@ -24,21 +24,18 @@ protected:
     void SetUp() override { StartAt(1000); }
 
     static Trace Keys(const std::vector<std::uint8_t>& bytes) { return Send(DecodeHappyHacking, bytes); }
-    static std::string Char(std::int32_t character, std::int32_t status = 0) {
-        return PostedChar(sim::CurrentTick(), character, status);
-    }
 };
 
 TEST_F(HappyHackingTest, MakePostsAndBreakPostsNothing) {
-    EXPECT_EQ(Keys({MakeA}), Trace{Char('a')});
+    EXPECT_EQ(Keys({MakeA}), Trace{PostedCharNow('a')});
     EXPECT_EQ(Keys({Break, MakeA}), Trace{});
     EXPECT_EQ(keyRepeatState.releasePending, 0);
-    EXPECT_EQ(Keys({MakeA}), Trace{Char('a')});
+    EXPECT_EQ(Keys({MakeA}), Trace{PostedCharNow('a')});
 }
 
 TEST_F(HappyHackingTest, ExtendedPrefixIsIgnored) {
-    EXPECT_EQ(Keys({Extended, MakeUpArrow}), Trace{Char(KeyUp)});
-    EXPECT_EQ(Keys({MakeUpArrow}), Trace{Char(KeyUp)});
+    EXPECT_EQ(Keys({Extended, MakeUpArrow}), Trace{PostedCharNow(KeyUp)});
+    EXPECT_EQ(Keys({MakeUpArrow}), Trace{PostedCharNow(KeyUp)});
     EXPECT_EQ(Keys({Extended, Break, MakeUpArrow}), Trace{});
     EXPECT_EQ(keyRepeatState.releasePending, 0);
 }
@@ -67,7 +64,7 @@ TEST_F(HappyHackingTest, NonCharacterCodesArePostedAsPlainCharacters) {
             SCOPED_TRACE(testing::Message() << "make 0x" << std::hex << int(c.make) << " status " << status);
             // Pressed twice: caps lock must post both times and never toggle.
             EXPECT_EQ(Keys({c.make, Break, c.make, c.make}),
-                      (Trace{Char(c.character, status), Char(c.character, status)}));
+                      (Trace{PostedCharNow(c.character, status), PostedCharNow(c.character, status)}));
             EXPECT_EQ(Status(), status);
         }
     }
@@ -92,15 +89,15 @@ TEST_F(HappyHackingTest, ModifierKeysSetTheirStatusUntilTheirBreak) {
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "make 0x" << std::hex << int(c.make));
         StartAt(1000);
-        ASSERT_EQ(Keys({MakeA, Break, MakeA}), Trace{Char(previousSub)});
+        ASSERT_EQ(Keys({MakeA, Break, MakeA}), Trace{PostedCharNow(previousSub)});
 
         sim::Wait(1);
         const auto now = static_cast<std::int32_t>(sim::CurrentTick());
         EXPECT_EQ(Keys({c.make}), Trace{Posted(sim::CurrentTick(), c.event, c.sub, c.statusWhileHeld, now)});
-        EXPECT_EQ(Keys({Make1}), Trace{Char(c.typedWhileHeld, c.statusWhileHeld)});
+        EXPECT_EQ(Keys({Make1}), Trace{PostedCharNow(c.typedWhileHeld, c.statusWhileHeld)});
         EXPECT_EQ(Keys({Break, c.make}), Trace{});
         EXPECT_EQ(Status(), 0);
-        EXPECT_EQ(Keys({Make1}), Trace{Char('1')});
+        EXPECT_EQ(Keys({Make1}), Trace{PostedCharNow('1')});
     }
 }
 
@@ -109,9 +106,9 @@ TEST_F(HappyHackingTest, SameMakeTwiceIsPostedTwiceWithoutTouchingTheGate) {
     keyRepeatState.lastPostTick = 1000;
     keyRepeatState.repeatThreshold = FirstRepeatDelay;
 
-    EXPECT_EQ(Keys({MakeA}), Trace{Char('a')});
+    EXPECT_EQ(Keys({MakeA}), Trace{PostedCharNow('a')});
     sim::Wait(3);
-    EXPECT_EQ(Keys({MakeA}), Trace{Char('a')});
+    EXPECT_EQ(Keys({MakeA}), Trace{PostedCharNow('a')});
     EXPECT_EQ(keyRepeatState.heldKey, 'a');
     EXPECT_EQ(keyRepeatState.lastPostTick, 1000);
     EXPECT_EQ(keyRepeatState.repeatThreshold, FirstRepeatDelay);
@@ -128,7 +125,7 @@ TEST_F(HappyHackingTest, PendingBreakOutlastsIgnoredBytesAndCalls) {
     EXPECT_EQ(keyRepeatState.releasePending, 1);
     EXPECT_EQ(Keys({MakeA}), Trace{});
     EXPECT_EQ(keyRepeatState.releasePending, 0);
-    EXPECT_EQ(Keys({MakeA}), Trace{Char('a')});
+    EXPECT_EQ(Keys({MakeA}), Trace{PostedCharNow('a')});
 }
 
 TEST_F(HappyHackingTest, KeysWithoutAnEntryPostNothing) {
@@ -146,7 +143,7 @@ TEST_F(HappyHackingTest, BreakLeftPendingByAnotherModelTakesTheFirstMake) {
 
     EXPECT_EQ(Keys({MakeA}), Trace{});
     EXPECT_EQ(keyRepeatState.releasePending, 0);
-    EXPECT_EQ(Keys({MakeA}), Trace{Char('a')});
+    EXPECT_EQ(Keys({MakeA}), Trace{PostedCharNow('a')});
 }
 
 }  // namespace

@@ -68,4 +68,9 @@ inline std::string PostedChar(std::uint32_t tick, std::int32_t character, std::i
     return Posted(tick, KeyCharEvent, character, status, static_cast<std::int32_t>(tick));
 }
 
+// A character posted and admitted at the tick the clock stands at now.
+inline std::string PostedCharNow(std::int32_t character, std::int32_t status = 0) {
+    return PostedChar(sim::CurrentTick(), character, status);
+}
+
 using Trace = std::vector<std::string>;
