@@ -43,6 +43,11 @@ inline constexpr std::int32_t StatusAlt = 1;
 inline constexpr std::int32_t StatusShift = 2;
 inline constexpr std::int32_t StatusCapsLock = 4;
 
+// Sets or clears `bits` in a word of flags.
+constexpr void SetFlags(std::int32_t& word, std::int32_t bits, bool on) {
+    word = on ? (word | bits) : (word & ~bits);
+}
+
 // One key that a translation or a layer turns into another.
 struct KeyMapping {
     KeyCode from;

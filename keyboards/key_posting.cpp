@@ -7,13 +7,7 @@ KeyRepeatState keyRepeatState;
 
 namespace {
 
-void UpdateStatus(std::int32_t bit, bool set) {
-    if (set) {
-        KeypadMessage.data0 |= bit;
-    } else {
-        KeypadMessage.data0 &= ~bit;
-    }
-}
+void UpdateStatus(std::int32_t bit, bool set) { SetFlags(KeypadMessage.data0, bit, set); }
 
 constexpr KeyMapping shiftedPunctuation[] = {
     {'\'', '"'}, {';', ':'},

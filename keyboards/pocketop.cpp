@@ -64,14 +64,6 @@ KeyCode TranslatePocketopShift(KeyCode code) {
 
 bool LayerOn(std::int32_t layer) { return (LayerFlags & layer) != 0; }
 
-void SetLayer(std::int32_t layer, bool on) {
-    if (on) {
-        LayerFlags |= layer;
-    } else {
-        LayerFlags &= ~layer;
-    }
-}
-
 }  // namespace
 
 void DecodePocketop() {
@@ -89,7 +81,7 @@ void DecodePocketop() {
         case KeyFunction:
         case KeyNumberLayer:
             // A layer key posts nothing and never becomes heldKey.
-            SetLayer(code == KeyFunction ? FunctionLayer : NumberLayer, !released);
+            SetFlags(LayerFlags, code == KeyFunction ? FunctionLayer : NumberLayer, !released);
             if (!released) {
                 continue;
             }
