@@ -44,7 +44,7 @@ void DecodeFlexis() {
                 continue;
             }
         }
-        code = HasStatus(StatusShift) ? TranslateShifted(code) : code;
+        code = TranslateIfShifted(code);
         code = HasStatus(StatusCapsLock) ? RaiseLetter(code) : code;
         PostUnderCapsLockRule(code);
     }

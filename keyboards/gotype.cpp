@@ -15,9 +15,7 @@ void DecodeGoType() {
         if (!PassRepeatGate(code, transition)) {
             continue;
         }
-        if (HasStatus(StatusShift)) {
-            code = TranslateShifted(code);
-        }
+        code = TranslateIfShifted(code);
         PostGatedKey(code);
     }
 }

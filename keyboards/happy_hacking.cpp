@@ -42,9 +42,7 @@ void DecodeHappyHacking() {
             continue;
         }
         KeypadMessage.data1 = RimGetTicks();
-        if (HasStatus(StatusShift)) {
-            code = TranslateShifted(code);
-        }
+        code = TranslateIfShifted(code);
         PostKeyMessage(code);
     }
 }

@@ -118,6 +118,8 @@ KeyCode TranslateShifted(KeyCode code) {
     return MapKey(shiftedPunctuation, code, RaiseLetter(code));
 }
 
+KeyCode TranslateIfShifted(KeyCode code) { return HasStatus(StatusShift) ? TranslateShifted(code) : code; }
+
 void PostKeyMessage(KeyCode code) {
     if (KeypadMessage.event == KeyCharEvent) {
         KeypadMessage.subMessage = code;

@@ -68,6 +68,8 @@ bool AdmitKey(KeyCode code, std::int32_t now);
 bool PassRepeatGate(KeyCode code, KeyTransition transition);
 
 KeyCode TranslateShifted(KeyCode code);
+// TranslateShifted while a shift key is held; the code as it is otherwise.
+KeyCode TranslateIfShifted(KeyCode code);
 KeyCode RaiseLetter(KeyCode code);
 
 // Posts to the foreground application, if any, then yields.

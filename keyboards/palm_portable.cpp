@@ -19,9 +19,7 @@ void DecodePalmPortable() {
         if (!PassRepeatGate(code, read.transition)) {
             continue;
         }
-        if (HasStatus(StatusShift)) {
-            code = TranslateShifted(code);
-        }
+        code = TranslateIfShifted(code);
         PostGatedKey(code);
         NoteRepeatPost();
     }
