@@ -7,38 +7,6 @@ std::int32_t LayerFlags;
 
 namespace {
 
-// Letters stand as capitals: the layers ignore letter case.
-// clang-format off
-constexpr KeyMapping functionLayer[] = {
-    {'\'', '='}, {'J', '{'},
-    {'-', '+'},  {'K', '}'},
-    {';', '|'},  {'L', '\\'},
-    {'A', '`'},  {'O', '('},
-    {'D', '/'},  {'P', ')'},
-    {'E', '#'},  {'Q', '!'},
-    {'F', '?'},  {'R', '$'},
-    {'G', '['},  {'S', '~'},
-    {'H', ']'},  {'T', '%'},
-    {'I', '*'},  {'U', '&'},
-    {'W', '@'},  {'Y', '^'},
-};
-
-constexpr KeyMapping numberLayer[] = {
-    {'Q', '1'},           {'M', '1'},
-    {'W', '2'},           {',', '2'},
-    {'E', '3'},           {'.', '3'},
-    {'R', '4'},           {'J', '4'},
-    {'T', '5'},           {'K', '5'},
-    {'Y', '6'},           {'L', '6'},
-    {'U', '7'},           {'I', '8'},
-    {'O', '9'},           {'P', '0'},
-    {KeyNumberZero, '0'}, {'-', '/'},
-    {';', '*'},           {KeyLeft, '.'},
-    {KeyRight, '='},      {KeyUp, '-'},
-    {KeyDown, '+'},
-};
-// clang-format on
-
 // A key that the layer does not hold keeps its code, in the case it has.
 template <std::size_t Size>
 KeyCode MapThroughLayer(const KeyMapping (&layer)[Size], KeyCode code) {
@@ -108,10 +76,10 @@ void DecodePocketop() {
         }
         code = TranslatePocketopShift(code);
         if (LayerOn(FunctionLayer)) {
-            code = MapThroughLayer(functionLayer, code);
+            code = MapThroughLayer(pocketopFunctionLayer, code);
         }
         if (LayerOn(NumberLayer)) {
-            code = MapThroughLayer(numberLayer, code);
+            code = MapThroughLayer(pocketopNumberLayer, code);
         }
         PostUnderCapsLockRule(code);
         keyRepeatState.lastPostTick = RimGetTicks();

@@ -34,4 +34,36 @@ inline constexpr std::int32_t FunctionLayer = 1;
 inline constexpr std::int32_t NumberLayer = 2;
 extern std::int32_t LayerFlags;
 
+// Letters stand as capitals: the layers ignore letter case.
+// clang-format off
+inline constexpr KeyMapping pocketopFunctionLayer[] = {
+    {'\'', '='}, {'J', '{'},
+    {'-', '+'},  {'K', '}'},
+    {';', '|'},  {'L', '\\'},
+    {'A', '`'},  {'O', '('},
+    {'D', '/'},  {'P', ')'},
+    {'E', '#'},  {'Q', '!'},
+    {'F', '?'},  {'R', '$'},
+    {'G', '['},  {'S', '~'},
+    {'H', ']'},  {'T', '%'},
+    {'I', '*'},  {'U', '&'},
+    {'W', '@'},  {'Y', '^'},
+};
+
+inline constexpr KeyMapping pocketopNumberLayer[] = {
+    {'Q', '1'},           {'M', '1'},
+    {'W', '2'},           {',', '2'},
+    {'E', '3'},           {'.', '3'},
+    {'R', '4'},           {'J', '4'},
+    {'T', '5'},           {'K', '5'},
+    {'Y', '6'},           {'L', '6'},
+    {'U', '7'},           {'I', '8'},
+    {'O', '9'},           {'P', '0'},
+    {KeyNumberZero, '0'}, {'-', '/'},
+    {';', '*'},           {KeyLeft, '.'},
+    {KeyRight, '='},      {KeyUp, '-'},
+    {KeyDown, '+'},
+};
+// clang-format on
+
 void DecodePocketop();

@@ -6,11 +6,14 @@
 #include <cstdint>
 
 // One calling convention in every build, so that a module built here binds
-// to any kernel that follows it.
+// to any kernel that follows it; the loader calls a module's library entry
+// the way Windows-style loaders do.
 #if defined(__i386__)
 #define RIM_CALL __attribute__((cdecl))
+#define RIM_LOADER_CALL __attribute__((stdcall))
 #else
 #define RIM_CALL
+#define RIM_LOADER_CALL
 #endif
 
 // The kernel's message record: seven signed 32-bit words.

@@ -1,10 +1,13 @@
 #include "sim/kernel.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <map>
 
+#include "sim/text_entry.h"
 #include "sim/trace.h"
 
 namespace sim {
@@ -35,6 +38,9 @@ struct Kernel {
     Foreground foreground = Foreground::App;
     std::uint8_t deviceType = 3;
     std::vector<PostedMessage> posted;
+    std::string applicationText;
+    std::deque<OsMessage> taskMessages;
+    TaskWaitHandler taskWaitHandler = nullptr;
     std::uint64_t yields = 0;
 };
 
@@ -78,24 +84,32 @@ bool PortOpen() { return kernel.portOpen; }
 
 void Wait(std::uint32_t ticks) {
     const std::uint64_t end = kernel.elapsed + ticks;
-    for (;;) {
-        // Timers may be started and stopped by the callbacks, so the next
-        // expiry is looked for afresh each time.
-        auto next = kernel.timers.end();
-        for (auto timer = kernel.timers.begin(); timer != kernel.timers.end(); ++timer) {
-            if (timer->second.due <= end && (next == kernel.timers.end() || timer->second.due < next->second.due)) {
-                next = timer;
-            }
-        }
-        if (next == kernel.timers.end()) {
-            break;
-        }
-        kernel.elapsed = next->second.due;
-        next->second.due += static_cast<std::uint64_t>(next->second.interval);
-        DeliverEvent(TimerDevice, next->first);
+    while (DeliverNextExpiry(end)) {
     }
-    kernel.elapsed = end;
+    AdvanceClockTo(end);
 }
+
+std::uint64_t ElapsedTicks() { return kernel.elapsed; }
+
+bool DeliverNextExpiry(std::uint64_t end) {
+    // Timers may be started and stopped by the callbacks, so the next expiry
+    // is looked for afresh each time.
+    auto next = kernel.timers.end();
+    for (auto timer = kernel.timers.begin(); timer != kernel.timers.end(); ++timer) {
+        if (timer->second.due <= end && (next == kernel.timers.end() || timer->second.due < next->second.due)) {
+            next = timer;
+        }
+    }
+    if (next == kernel.timers.end()) {
+        return false;
+    }
+    kernel.elapsed = next->second.due;
+    next->second.due += static_cast<std::uint64_t>(next->second.interval);
+    DeliverEvent(TimerDevice, next->first);
+    return true;
+}
+
+void AdvanceClockTo(std::uint64_t end) { kernel.elapsed = std::max(kernel.elapsed, end); }
 
 void ReceiveSerial(const std::vector<std::uint8_t>& bytes) {
     if (!kernel.portOpen) {
@@ -130,7 +144,15 @@ void DeliverEvent(std::int32_t device, std::int32_t event) {
     kernel.inCallback = false;
 }
 
+void QueueTaskMessage(const OsMessage& message) { kernel.taskMessages.push_back(message); }
+
+bool TaskHasMessages() { return !kernel.taskMessages.empty(); }
+
+void SetTaskWaitHandler(TaskWaitHandler handler) { kernel.taskWaitHandler = handler; }
+
 const std::vector<PostedMessage>& PostedMessages() { return kernel.posted; }
+
+std::string ApplicationText() { return kernel.applicationText; }
 std::uint64_t YieldCount() { return kernel.yields; }
 
 }  // namespace sim
@@ -140,8 +162,26 @@ using sim::TraceLine;
 
 extern "C" {
 
+int RIM_CALL RimGetMessage(OsMessage* message) {
+    while (kernel.taskMessages.empty()) {
+        if (kernel.taskWaitHandler == nullptr) {
+            std::fputs("clavenet's task waits for a message that nothing will send\n", stderr);
+            std::abort();
+        }
+        kernel.taskWaitHandler();
+    }
+    *message = kernel.taskMessages.front();
+    kernel.taskMessages.pop_front();
+    return 1;
+}
+
 int RIM_CALL RimPostMessage(TaskId task, OsMessage* message) {
     kernel.posted.push_back({task, *message});
+    if (task == sim::clavenetTask) {
+        kernel.taskMessages.push_back(*message);
+    } else if (task == sim::appTask) {
+        sim::TypeInto(kernel.applicationText, *message);
+    }
     TraceLine line("RimPostMessage");
     if (const char* name = sim::TaskName(task)) {
         line.Word(name);

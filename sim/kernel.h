@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "platform/kernel.h"
@@ -33,6 +34,11 @@ bool PortOpen();
 // Lets `ticks` ticks pass, delivering each timer expiry at its own tick (equal
 // ticks: lower timer id first) to the registered callbacks.
 void Wait(std::uint32_t ticks);
+// The same in steps: ticks since the reset, and the next expiry due by `end`
+// (false when none is; the clock then still stands where it was).
+std::uint64_t ElapsedTicks();
+bool DeliverNextExpiry(std::uint64_t end);
+void AdvanceClockTo(std::uint64_t end);
 
 // The keyboard sends bytes: while the port is open they are queued and one
 // serial-data event follows them; while it is closed they are lost.
@@ -43,7 +49,18 @@ void QueueSerial(const std::vector<std::uint8_t>& bytes);
 // Delivers a message to every callback whose registration matches its event.
 void DeliverEvent(std::int32_t device, std::int32_t event);
 
+// Messages for Clavenet's own task, which RimGetMessage hands out in order.
+void QueueTaskMessage(const OsMessage& message);
+bool TaskHasMessages();
+// Called while the task waits for a message and none is queued; it must queue
+// one or never return. Without it, such a wait is a fault of the caller.
+using TaskWaitHandler = void (*)();
+void SetTaskWaitHandler(TaskWaitHandler handler);
+
 const std::vector<PostedMessage>& PostedMessages();
+// What the application in front would show: the printable characters posted
+// to it, less those that Backspace took back.
+std::string ApplicationText();
 std::uint64_t YieldCount();
 
 }  // namespace sim

@@ -4,8 +4,20 @@
 
 extern "C" {
 
+void RIM_CALL RibbonRegister(const char* applicationName, std::int32_t a, std::int32_t b, std::int32_t c) {
+    sim::TraceLine("RibbonRegister").Quoted(applicationName).Number(a).Number(b).Number(c);
+}
+
+void RIM_CALL RibbonSetIcon(const char* applicationName, const RibbonIcon* icon, std::int32_t a, std::int32_t b) {
+    sim::TraceLine("RibbonSetIcon").Quoted(applicationName).Number(icon->width).Number(icon->height).Number(a).Number(b);
+}
+
 void RIM_CALL RibbonSelect(const char* applicationName) { sim::TraceLine("RibbonSelect").Quoted(applicationName); }
 
 void RIM_CALL RibbonSwitch() { sim::TraceLine("RibbonSwitch"); }
+
+void RIM_CALL RibbonUnregister(const char* applicationName) {
+    sim::TraceLine("RibbonUnregister").Quoted(applicationName);
+}
 
 }  // extern "C"

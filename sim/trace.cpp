@@ -13,6 +13,8 @@ std::vector<std::string>& Lines() {
     return lines;
 }
 
+std::FILE* stream = nullptr;
+
 }  // namespace
 
 TraceLine::TraceLine(std::string_view name) : line_(std::to_string(CurrentTick())) {
@@ -20,7 +22,16 @@ TraceLine::TraceLine(std::string_view name) : line_(std::to_string(CurrentTick()
     line_ += name;
 }
 
-TraceLine::~TraceLine() { Lines().push_back(std::move(line_)); }
+TraceLine::~TraceLine() {
+    if (stream != nullptr) {
+        std::fputs(line_.c_str(), stream);
+        std::fputc('\n', stream);
+    } else {
+        Lines().push_back(std::move(line_));
+    }
+}
+
+void StreamTraceTo(std::FILE* output) { stream = output; }
 
 TraceLine& TraceLine::Number(std::int64_t value) {
     line_ += ' ';

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,6 +26,10 @@ public:
 private:
     std::string line_;
 };
+
+// From now on, lines go straight to `output` instead of being kept; null:
+// keep them again.
+void StreamTraceTo(std::FILE* output);
 
 const std::vector<std::string>& TraceLines();
 // Hands over the lines traced so far and starts an empty trace.

@@ -1,0 +1,89 @@
+#include "shell/event_router.h"
+
+#include "keyboards/flexis.h"
+#include "keyboards/gotype.h"
+#include "keyboards/happy_hacking.h"
+#include "keyboards/palm_portable.h"
+#include "keyboards/pocketop.h"
+#include "shell/keyboard_link.h"
+
+std::int32_t lastActivityTick;
+MainScreen* activeScreen;
+
+namespace {
+
+using Decoder = void (*)();
+
+struct KeyboardDecoders {
+    Decoder serialData;
+    Decoder repeatTimer;  // null: the model does not repeat by timer
+};
+
+// clang-format off
+constexpr KeyboardDecoders keyboardDecoders[KeyboardTypeCount] = {
+    /* Flexis        */ {DecodeFlexis,       nullptr},
+    /* Pocketop      */ {DecodePocketop,     DecodePocketop},
+    /* GoType        */ {DecodeGoType,       nullptr},
+    /* Happy Hacking */ {DecodeHappyHacking, nullptr},
+    /* Palm Portable */ {DecodePalmPortable, DecodePalmPortable},
+};
+// clang-format on
+
+const KeyboardDecoders* SelectedDecoders() {
+    const KeyboardType type = ReadKeyboardType(*activeScreen);
+    return type >= 0 && type < KeyboardTypeCount ? &keyboardDecoders[type] : nullptr;
+}
+
+void OnTimer(std::int32_t timer) {
+    if (linkOpen == 0 || activeScreen == nullptr) {
+        return;
+    }
+    if (timer == RepeatTimer) {
+        const KeyboardDecoders* decoders = SelectedDecoders();
+        if (decoders != nullptr && decoders->repeatTimer != nullptr) {
+            decoders->repeatTimer();
+        }
+    } else if (timer == LinkTimer) {
+        RimPagerSetup(0x5A3C96E1, 0);
+    }
+}
+
+bool LinkIdle() { return TicksBetween(lastActivityTick, RimGetTicks()) >= IdleTimeout; }
+
+}  // namespace
+
+int RIM_CALL OnOsMessage(OsMessage* message) {
+    switch (message->device) {
+    case SystemDevice:
+        if (message->event == CloseLinkEvent && linkOpen != 0) {
+            CloseKeyboardLink();
+        }
+        break;
+    case IdleCheckDevice:
+        if (message->event == IdleCheckEvent && linkOpen != 0 && LinkIdle()) {
+            CloseKeyboardLink();
+        }
+        break;
+    case TimerDevice:
+        OnTimer(message->event);
+        break;
+    case SerialDevice:
+        if (message->event == SerialDataEvent && linkOpen != 0) {
+            DispatchSerialData();
+        }
+        break;
+    default:
+        break;
+    }
+    return 1;
+}
+
+void DispatchSerialData() {
+    if (activeScreen == nullptr) {
+        return;
+    }
+    if (const KeyboardDecoders* decoders = SelectedDecoders()) {
+        decoders->serialData();
+    }
+    lastActivityTick = RimGetTicks();
+}

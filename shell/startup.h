@@ -1,0 +1,52 @@
+// From the loader to the endless screen loop: static initialisation, reset
+// of the shared state, registration, the screen, the message callback.
+#pragma once
+
+#include <cstdint>
+#include <new>
+
+#include "platform/kernel.h"
+#include "platform/ui_engine.h"
+
+// An object that lives in static storage but is built and destroyed only
+// when the program says so: a module without a C runtime has nobody to run
+// the compiler's own static constructors.
+template <typename Object>
+class StaticObject {
+public:
+    template <typename... Arguments>
+    void Construct(Arguments... arguments) {
+        new (storage_) Object(arguments...);
+    }
+    void Destroy() { Get()->~Object(); }
+    Object* Get() { return std::launder(reinterpret_cast<Object*>(storage_)); }
+    Object* operator->() { return Get(); }
+
+private:
+    alignas(Object) unsigned char storage_[sizeof(Object)];
+};
+
+using StaticFunction = void (*)();
+// Calls each function of the table in address order, skipping null entries.
+void RunStaticFunctions(const StaticFunction* first, const StaticFunction* last);
+
+// The name the application is known by; the loader reads the word that
+// follows it, the program never does.
+struct ApplicationName {
+    char text[12];
+    std::uint32_t loaderWord;
+};
+extern ApplicationName applicationName;
+
+extern StaticObject<UiApplication> appObject;
+// 1 once the static initialisers have run.
+extern std::int32_t staticsInitialised;
+
+extern "C" {
+// The task starts here; it never returns.
+void RIM_CALL AppEntry();
+// Reason 0: the module is being unloaded. Always returns 1.
+int RIM_LOADER_CALL LibraryEntry(void* module, std::uint32_t reason, void* reserved);
+}
+
+void AppMain();

@@ -1,0 +1,8 @@
+#include "platform/options.h"
+
+#include "sim/trace.h"
+
+extern "C" void RIM_CALL OptionsRegister(const char* applicationName, std::int32_t a, std::int32_t b,
+                                         std::int32_t c) {
+    sim::TraceLine("OptionsRegister").Quoted(applicationName).Number(a).Number(b).Number(c);
+}

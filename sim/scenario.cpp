@@ -1,0 +1,399 @@
+#include "sim/scenario.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "keyboards/key_codes.h"
+#include "sim/kernel.h"
+#include "sim/keyboards.h"
+#include "sim/trace.h"
+#include "sim/ui_engine.h"
+
+namespace sim {
+
+namespace {
+
+constexpr std::int32_t KeyboardTypeCount = 5;
+constexpr std::int32_t MenuEntryCount = 5;
+constexpr std::int32_t CancelMenu = -1;
+
+struct ScriptLine {
+    int number;
+    std::string text;  // comment removed, trailing blanks trimmed
+    std::vector<std::string> words;
+};
+
+std::vector<ScriptLine> SplitLines(const std::string& script) {
+    std::vector<ScriptLine> lines;
+    std::size_t begin = 0;
+    for (int number = 1; begin <= script.size(); ++number) {
+        std::size_t end = script.find('\n', begin);
+        if (end == std::string::npos) {
+            end = script.size();
+        }
+        std::string text = script.substr(begin, end - begin);
+        begin = end + 1;
+        text = text.substr(0, text.find('#'));
+        while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) {
+            text.pop_back();
+        }
+        ScriptLine line{number, text, {}};
+        std::size_t at = 0;
+        while ((at = text.find_first_not_of(" \t", at)) != std::string::npos) {
+            const std::size_t wordEnd = text.find_first_of(" \t", at);
+            line.words.push_back(text.substr(at, wordEnd - at));
+            at = wordEnd;
+        }
+        if (!line.words.empty()) {
+            lines.push_back(std::move(line));
+        }
+    }
+    return lines;
+}
+
+// What follows the command word, as written.
+std::string RestOfLine(const ScriptLine& line) {
+    const std::size_t commandEnd = line.text.find(line.words[0]) + line.words[0].size();
+    const std::size_t restBegin = line.text.find_first_not_of(" \t", commandEnd);
+    return restBegin == std::string::npos ? std::string() : line.text.substr(restBegin);
+}
+
+struct ScriptError {
+    std::string message;
+};
+
+std::string Quote(std::string_view word) { return "\"" + std::string(word) + "\""; }
+
+std::int64_t ParseNumber(const std::string& word, std::int64_t min, std::int64_t max, std::string_view what) {
+    std::string_view digits = word;
+    const bool negative = !digits.empty() && digits[0] == '-';
+    if (negative) {
+        digits.remove_prefix(1);
+    }
+    int base = 10;
+    if (digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X')) {
+        base = 16;
+        digits.remove_prefix(2);
+    }
+    if (digits.empty()) {
+        throw ScriptError{Quote(word) + " is not a number"};
+    }
+    std::int64_t value = 0;
+    for (const char digit : digits) {
+        int digitValue;
+        if (digit >= '0' && digit <= '9') {
+            digitValue = digit - '0';
+        } else if (base == 16 && digit >= 'a' && digit <= 'f') {
+            digitValue = digit - 'a' + 10;
+        } else if (base == 16 && digit >= 'A' && digit <= 'F') {
+            digitValue = digit - 'A' + 10;
+        } else {
+            throw ScriptError{Quote(word) + " is not a number"};
+        }
+        // Stop before overflowing; anything this big is out of range anyway.
+        if (value > (std::int64_t{1} << 40)) {
+            throw ScriptError{word + " is out of range for " + std::string(what) + " (" + std::to_string(min) +
+                              ".." + std::to_string(max) + ")"};
+        }
+        value = value * base + digitValue;
+    }
+    value = negative ? -value : value;
+    if (value < min || value > max) {
+        throw ScriptError{word + " is out of range for " + std::string(what) + " (" + std::to_string(min) + ".." +
+                          std::to_string(max) + ")"};
+    }
+    return value;
+}
+
+std::uint8_t ParseHexByte(const std::string& word) {
+    const auto isHex = [](char c) {
+        return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+    };
+    if (word.size() != 2 || !isHex(word[0]) || !isHex(word[1])) {
+        throw ScriptError{Quote(word) + " is not a hex byte (two hex digits, e.g. 1c)"};
+    }
+    return static_cast<std::uint8_t>(std::stoi(word, nullptr, 16));
+}
+
+void ExpectArguments(const ScriptLine& line, std::size_t count) {
+    const std::size_t given = line.words.size() - 1;
+    if (given != count) {
+        throw ScriptError{Quote(line.words[0]) + " takes " + std::to_string(count) +
+                          (count == 1 ? " argument" : " arguments") + ", not " + std::to_string(given)};
+    }
+}
+
+// The word, or the index of the word in `names`, or the number in 0..max.
+template <std::size_t Size>
+std::int32_t ParseChoice(const std::string& word, const char* const (&names)[Size], std::int64_t max,
+                         std::string_view what) {
+    for (std::size_t index = 0; index < Size; ++index) {
+        if (word == names[index]) {
+            return static_cast<std::int32_t>(index);
+        }
+    }
+    return static_cast<std::int32_t>(ParseNumber(word, 0, max, what));
+}
+
+constexpr const char* keyboardTypeNames[] = {"flexis", "pocketop", "gotype", "happy-hacking", "palm-portable"};
+
+OsMessage KeypadInput(std::int32_t event, std::int32_t subMessage) {
+    OsMessage message{};
+    message.device = 2;
+    message.event = event;
+    message.subMessage = subMessage;
+    return message;
+}
+
+const OsMessage wheelClick = KeypadInput(KeyClickEvent, 0);
+const OsMessage escapeKey = KeypadInput(KeyCharEvent, KeyEscape);
+
+class ScenarioRunner;
+ScenarioRunner* runner = nullptr;
+
+class ScenarioRunner {
+public:
+    ScenarioRunner(std::string scriptName, const std::string& script, ApplicationEntry entry)
+        : scriptName_(std::move(scriptName)), lines_(SplitLines(script)), entry_(entry) {}
+
+    [[noreturn]] void Run() {
+        ResetKernel(0);
+        ResetUiEngine();
+        StreamTraceTo(stdout);
+        while (next_ < lines_.size() && IsBeforeStart(lines_[next_])) {
+            RunLine(lines_[next_++]);
+        }
+        if (next_ < lines_.size() && lines_[next_].words[0] == "start") {
+            ++next_;
+        }
+        Start();
+    }
+
+    // While the task waits with nothing queued, the script goes on.
+    void OnTaskWaits() {
+        while (!TaskHasMessages()) {
+            if (!steps_.empty()) {
+                const std::function<void()> step = std::move(steps_.front());
+                steps_.pop_front();
+                step();
+            } else if (next_ < lines_.size()) {
+                RunLine(lines_[next_++]);
+            } else {
+                Finish(0);
+            }
+        }
+    }
+
+private:
+    static bool IsBeforeStart(const ScriptLine& line) {
+        return line.words[0] == "tick" || line.words[0] == "device-type";
+    }
+
+    [[noreturn]] void Start() {
+        started_ = true;
+        SetTaskWaitHandler([] { runner->OnTaskWaits(); });
+        entry_();
+        std::fflush(stdout);
+        std::fputs("clavenet-sim: the application's task returned\n", stderr);
+        std::exit(1);
+    }
+
+    [[noreturn]] static void Finish(int status) {
+        std::fflush(stdout);
+        std::exit(status);
+    }
+
+    void RunLine(const ScriptLine& line) {
+        try {
+            Execute(line);
+        } catch (const ScriptError& error) {
+            std::fflush(stdout);
+            std::fprintf(stderr, "%s:%d: error: %s\n", scriptName_.c_str(), line.number, error.message.c_str());
+            Finish(2);
+        }
+    }
+
+    void Execute(const ScriptLine& line) {
+        const std::string& command = line.words[0];
+        if (command == "tick" || command == "device-type") {
+            ExpectArguments(line, 1);
+            if (started_) {
+                throw ScriptError{Quote(command) + " only works before the start"};
+            }
+            if (command == "tick") {
+                // The tick is the kernel's starting point, so the kernel starts
+                // again from it; the device type set so far stays.
+                ResetKernel(static_cast<std::uint32_t>(ParseNumber(line.words[1], 0, 4294967295, "tick")));
+                if (deviceType_) {
+                    SetDeviceType(*deviceType_);
+                }
+            } else {
+                deviceType_ = static_cast<std::uint8_t>(ParseNumber(line.words[1], 0, 255, "device-type"));
+                SetDeviceType(*deviceType_);
+            }
+        } else if (command == "start") {
+            ExpectArguments(line, 0);
+            throw ScriptError{"\"start\" after the start"};
+        } else if (command == "model") {
+            ExpectArguments(line, 1);
+            ChooseKeyboardType(ParseChoice(line.words[1], keyboardTypeNames, KeyboardTypeCount - 1, "model"));
+        } else if (command == "keyboard") {
+            ExpectArguments(line, 1);
+            constexpr const char* onOff[] = {"on", "off"};
+            const std::int32_t choice = ParseChoiceWord(line.words[1], onOff, "keyboard");
+            ChooseFromMenu(choice == 0 ? 1 : 2);
+        } else if (command == "menu") {
+            ExpectArguments(line, 1);
+            if (line.words[1] == "cancel") {
+                ChooseFromMenu(CancelMenu);
+            } else {
+                constexpr const char* entries[] = {"", "on", "off", "close"};
+                ChooseFromMenu(ParseChoice(line.words[1], entries, MenuEntryCount - 1, "menu"));
+            }
+        } else if (command == "key") {
+            ExpectArguments(line, 2);
+            const auto event = static_cast<std::int32_t>(ParseNumber(line.words[1], INT32_MIN, INT32_MAX, "key"));
+            const auto sub = static_cast<std::int32_t>(ParseNumber(line.words[2], INT32_MIN, INT32_MAX, "key"));
+            QueueTaskMessage(KeypadInput(event, sub));
+        } else if (command == "serial") {
+            if (line.words.size() < 2) {
+                throw ScriptError{"\"serial\" takes one or more bytes"};
+            }
+            std::vector<std::uint8_t> bytes;
+            for (std::size_t i = 1; i < line.words.size(); ++i) {
+                bytes.push_back(ParseHexByte(line.words[i]));
+            }
+            ReceiveSerial(bytes);
+        } else if (command == "type") {
+            Type(RestOfLine(line));
+        } else if (command == "wait") {
+            ExpectArguments(line, 1);
+            const std::uint64_t end = ElapsedTicks() + static_cast<std::uint64_t>(
+                                                          ParseNumber(line.words[1], 0, 4294967295, "wait"));
+            steps_.push_back([this, end] { WaitUntil(end); });
+        } else if (command == "event") {
+            ExpectArguments(line, 2);
+            const auto device = static_cast<std::int32_t>(ParseNumber(line.words[1], INT32_MIN, INT32_MAX, "event"));
+            const auto event = static_cast<std::int32_t>(ParseNumber(line.words[2], INT32_MIN, INT32_MAX, "event"));
+            DeliverEvent(device, event);
+            if (device == 1 || device == 2) {
+                OsMessage message{};
+                message.device = device;
+                message.event = event;
+                QueueTaskMessage(message);
+            }
+        } else if (command == "foreground") {
+            ExpectArguments(line, 1);
+            constexpr const char* who[] = {"app", "clavenet", "none"};
+            constexpr Foreground foregrounds[] = {Foreground::App, Foreground::Clavenet, Foreground::None};
+            SetForeground(foregrounds[ParseChoiceWord(line.words[1], who, "foreground")]);
+        } else if (command == "port") {
+            ExpectArguments(line, 1);
+            constexpr const char* states[] = {"ok", "fail"};
+            SetPortFails(ParseChoiceWord(line.words[1], states, "port") == 1);
+        } else if (command == "screen") {
+            ExpectArguments(line, 0);
+            TraceLine("Screen")
+                .Word("type=" + std::to_string(KeyboardTypeChoice()))
+                .Word("test=" + QuoteForTrace(TestFieldText()))
+                .Word(MenuShown() ? "menu=shown" : "menu=hidden")
+                .Word(PortOpen() ? "link=open" : "link=closed");
+        } else if (command == "note") {
+            TraceLine("Note").Quoted(RestOfLine(line));
+        } else if (command == "app") {
+            ExpectArguments(line, 0);
+            TraceLine("App").Word("text=" + QuoteForTrace(ApplicationText()));
+        } else {
+            throw ScriptError{"unknown command " + Quote(command)};
+        }
+    }
+
+    template <std::size_t Size>
+    static std::int32_t ParseChoiceWord(const std::string& word, const char* const (&names)[Size],
+                                        std::string_view what) {
+        for (std::size_t index = 0; index < Size; ++index) {
+            if (word == names[index]) {
+                return static_cast<std::int32_t>(index);
+            }
+        }
+        std::string expected;
+        for (const char* name : names) {
+            expected += (expected.empty() ? "" : " or ") + std::string(name);
+        }
+        throw ScriptError{Quote(word) + " is not a choice of " + std::string(what) + " (" + expected + ")"};
+    }
+
+    // The user opens the menu with the wheel, then rolls to the entry and
+    // clicks, or cancels with Escape.
+    void ChooseFromMenu(std::int32_t entry) {
+        if (MenuShown()) {
+            ChooseShownEntry(entry);
+            return;
+        }
+        QueueTaskMessage(wheelClick);
+        steps_.push_back([entry] { ChooseShownEntry(entry); });
+    }
+
+    static void ChooseShownEntry(std::int32_t entry) {
+        if (!MenuShown()) {
+            return;
+        }
+        if (entry == CancelMenu) {
+            QueueTaskMessage(escapeKey);
+        } else if (!MenuEntryAvailable(entry)) {
+            TraceLine("MenuUnavailable").Number(entry);
+            QueueTaskMessage(escapeKey);
+        } else {
+            RollMenuTo(entry);
+            QueueTaskMessage(wheelClick);
+        }
+    }
+
+    void Type(const std::string& text) {
+        if (text.empty()) {
+            throw ScriptError{"\"type\" takes a text"};
+        }
+        const std::int32_t model = KeyboardTypeChoice();
+        const Typing typing = TypeOnKeyboard(model, text);
+        if (typing.missing != 0) {
+            throw ScriptError{"the " + std::string(KeyboardName(model)) + " keyboard has no key for " +
+                              QuoteForTrace(std::string(1, typing.missing))};
+        }
+        for (const KeyTransitionBytes& transition : typing.transitions) {
+            steps_.push_back([transition] { ReceiveSerial(transition); });
+        }
+    }
+
+    // One expiry a step, so that the task sees what each one posted to it
+    // before the next falls due.
+    void WaitUntil(std::uint64_t end) {
+        if (DeliverNextExpiry(end)) {
+            steps_.push_front([this, end] { WaitUntil(end); });
+        } else {
+            AdvanceClockTo(end);
+        }
+    }
+
+    std::string scriptName_;
+    std::vector<ScriptLine> lines_;
+    ApplicationEntry entry_;
+    std::size_t next_ = 0;
+    bool started_ = false;
+    std::optional<std::uint8_t> deviceType_;
+    std::deque<std::function<void()>> steps_;
+};
+
+}  // namespace
+
+void RunScenario(const std::string& scriptName, const std::string& script, ApplicationEntry entry) {
+    static ScenarioRunner scenario(scriptName, script, entry);
+    runner = &scenario;
+    scenario.Run();
+}
+
+}  // namespace sim

@@ -1,0 +1,18 @@
+// Runs a scenario script on the simulated handheld: the script language and
+// trace of the handheld's scenario format, plus two commands of our own
+// (`note TEXT`, `app`).
+#pragma once
+
+#include <string>
+
+namespace sim {
+
+using ApplicationEntry = void (*)();
+
+// Starts the program at `entry` when the script says so and plays the rest
+// of the script whenever the program's task waits for a message. The trace
+// goes to standard output, a bad line's message to standard error. Never
+// returns: exits 0 when the whole script ran, 2 at a bad line.
+[[noreturn]] void RunScenario(const std::string& scriptName, const std::string& script, ApplicationEntry entry);
+
+}  // namespace sim

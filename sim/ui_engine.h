@@ -1,0 +1,28 @@
+// The simulated UI engine as the harness sees it: what the user does on the
+// screen, and what the screen shows.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace sim {
+
+// Back to no application object and no "Test:" text.
+void ResetUiEngine();
+
+// Whether the program has built its application object and shown a screen.
+bool ScreenShown();
+bool MenuShown();
+
+// The "Keyboard type:" field of the shown screen.
+std::int32_t KeyboardTypeChoice();
+void ChooseKeyboardType(std::int32_t index);
+// The "Test:" field of the shown screen.
+std::string TestFieldText();
+
+// The shown menu: whether `entry` can be chosen, and moving its current
+// entry as the user does by rolling the wheel.
+bool MenuEntryAvailable(std::int32_t entry);
+void RollMenuTo(std::int32_t entry);
+
+}  // namespace sim

@@ -1,0 +1,117 @@
+// clavenet-sim: plays a scenario script on the simulated handheld with one
+// of the three builds of Clavenet.
+//
+// Each build of the program is its own executable (the builds share their
+// symbol names); this one runs the build it was compiled as and hands any
+// other to its sibling.
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "shell/startup.h"
+#include "sim/scenario.h"
+
+namespace {
+
+constexpr const char* usage =
+    "usage: clavenet-sim [--build 950|20|21] [--demo | SCRIPT | -]\n"
+    "  --build   the build to run: 950 (clavenet), 20 (clavenet20), 21 (clavenet21, the default)\n"
+    "  --demo    run the bundled demo scenario\n"
+    "  SCRIPT    a scenario script; - reads it from standard input\n";
+
+constexpr const char* demoScript =
+#include "demo_script.inc"
+    ;
+
+constexpr const char* ownBuild = CLAVENET_BUILD == 950 ? "950" : CLAVENET_BUILD == 20 ? "20" : "21";
+
+[[noreturn]] void UsageError(const std::string& problem) {
+    std::cerr << "clavenet-sim: " << problem << "\n" << usage;
+    std::exit(2);
+}
+
+struct Options {
+    std::string build = "21";
+    bool demo = false;
+    std::optional<std::string> script;
+};
+
+Options ParseOptions(int argc, char** argv) {
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if (argument == "--help" || argument == "-h") {
+            std::cout << usage;
+            std::exit(0);
+        } else if (argument == "--build" || argument.rfind("--build=", 0) == 0) {
+            if (argument == "--build" && i + 1 == argc) {
+                UsageError("--build needs a value");
+            }
+            options.build = argument == "--build" ? argv[++i] : argument.substr(std::strlen("--build="));
+            if (options.build != "950" && options.build != "20" && options.build != "21") {
+                UsageError("unknown build '" + options.build + "'");
+            }
+        } else if (argument == "--demo") {
+            options.demo = true;
+        } else if (argument.size() > 1 && argument[0] == '-') {
+            UsageError("unknown option '" + argument + "'");
+        } else if (options.script) {
+            UsageError("only one script at a time");
+        } else {
+            options.script = argument;
+        }
+    }
+    if (options.demo == options.script.has_value()) {
+        UsageError(options.demo ? "--demo runs its own script; give no other" : "no script given");
+    }
+    return options;
+}
+
+// The executable of another build lives next to this one.
+[[noreturn]] void RunSibling(const std::string& build, char** argv) {
+    std::vector<char> self(4096);
+    const ssize_t length = readlink("/proc/self/exe", self.data(), self.size() - 1);
+    std::string directory = length > 0 ? std::string(self.data(), static_cast<std::size_t>(length)) : argv[0];
+    directory = directory.substr(0, directory.rfind('/') + 1);
+    const std::string sibling = directory + (build == "21" ? "clavenet-sim" : "clavenet-sim-" + build);
+    execv(sibling.c_str(), argv);
+    std::cerr << "clavenet-sim: cannot run " << sibling << ": " << std::strerror(errno) << "\n";
+    std::exit(2);
+}
+
+std::string ReadScript(const std::string& name) {
+    std::ostringstream text;
+    if (name == "-") {
+        text << std::cin.rdbuf();
+        return text.str();
+    }
+    std::ifstream file(name, std::ios::binary);
+    if (!file) {
+        std::cerr << "clavenet-sim: cannot read " << name << ": " << std::strerror(errno) << "\n";
+        std::exit(2);
+    }
+    text << file.rdbuf();
+    return text.str();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const Options options = ParseOptions(argc, argv);
+    if (options.build != ownBuild) {
+        RunSibling(options.build, argv);
+    }
+    if (options.demo) {
+        sim::RunScenario("demo", demoScript, &AppEntry);
+    }
+    sim::RunScenario(*options.script, ReadScript(*options.script), &AppEntry);
+}
