@@ -1,0 +1,52 @@
+// Opening and closing the link around what the rest of the state holds.
+
+#include "shell/keyboard_link.h"
+#include "tests/shell/shell_test.h"
+
+namespace {
+
+using KeyboardLinkTest = ShellTest;
+
+TEST_F(KeyboardLinkTest, AnUnknownKeyboardTypeOpensNothingButStartsTheLinkTimer) {
+    screen->keyboardTypeField.selection = -1;
+    sim::Wait(77);
+    OpenKeyboardLink();
+    EXPECT_EQ(linkOpen, 0);
+    EXPECT_EQ(lastActivityTick, 77);
+    EXPECT_EQ(sim::TakeTrace(), Trace{"77 RimSetTimer 1026 500 1"});
+}
+
+TEST_F(KeyboardLinkTest, PocketopLayersAreClearedOnlyWhenThePortOpens) {
+    sim::ChooseKeyboardType(PocketopKeyboard);
+    LayerFlags = FunctionLayer | NumberLayer;
+    sim::SetPortFails(true);
+    OpenKeyboardLink();
+    EXPECT_EQ(LayerFlags, FunctionLayer | NumberLayer);
+    EXPECT_EQ(linkOpen, 0);
+    sim::SetPortFails(false);
+    OpenKeyboardLink();
+    EXPECT_EQ(LayerFlags, 0);
+    EXPECT_EQ(linkOpen, 1);
+}
+
+TEST_F(KeyboardLinkTest, OpeningClearsTheKeypadMessage) {
+    KeypadMessage = {9, 9, 9, 9, 9, 9, 9};
+    OpenKeyboardLink();
+    EXPECT_TRUE(KeypadMessageCleared());
+}
+
+TEST_F(KeyboardLinkTest, ClosingStopsTheRepeatButKeepsTheRestOfTheRepeatState) {
+    OpenKeyboardLink();
+    keyRepeatState = {'q', 40, 10, 1, 7, 1};
+    CloseKeyboardLink();
+    EXPECT_EQ(linkOpen, 0);
+    EXPECT_FALSE(sim::PortOpen());
+    EXPECT_EQ(keyRepeatState.repeatTimerRunning, 0);
+    EXPECT_EQ(keyRepeatState.heldKey, 'q');
+    EXPECT_EQ(keyRepeatState.lastPostTick, 40);
+    EXPECT_EQ(keyRepeatState.repeatThreshold, 10);
+    EXPECT_EQ(keyRepeatState.repeatPostCount, 7);
+    EXPECT_EQ(keyRepeatState.releasePending, 1);
+}
+
+}  // namespace
