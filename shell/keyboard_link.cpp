@@ -58,6 +58,9 @@ void PrepareKeyboard(AfterOpen afterOpen) {
 
 void OpenKeyboardLink() {
     ClearKeypadMessage();
+    // A new link has no break half received: a Pocketop's last break or a
+    // cut-off 0xF0 would otherwise eat the first key of the next keyboard.
+    keyRepeatState.releasePending = 0;
     const KeyboardType type = activeScreen != nullptr ? ReadKeyboardType(*activeScreen) : -1;
     if (type >= 0 && type < KeyboardTypeCount) {
         const LineSettings& settings = lineSettings[type];

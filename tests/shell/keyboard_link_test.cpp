@@ -29,10 +29,28 @@ TEST_F(KeyboardLinkTest, PocketopLayersAreClearedOnlyWhenThePortOpens) {
     EXPECT_EQ(linkOpen, 1);
 }
 
-TEST_F(KeyboardLinkTest, OpeningClearsTheKeypadMessage) {
+TEST_F(KeyboardLinkTest, OpeningClearsTheKeypadMessageAndAnyPendingBreak) {
     KeypadMessage = {9, 9, 9, 9, 9, 9, 9};
+    keyRepeatState.releasePending = 1;
     OpenKeyboardLink();
     EXPECT_TRUE(KeypadMessageCleared());
+    EXPECT_EQ(keyRepeatState.releasePending, 0);
+}
+
+// The Pocketop leaves its last byte's break state behind; the Happy Hacking
+// must still see its first key as a press.
+TEST_F(KeyboardLinkTest, TheFirstKeyAfterSwitchingKeyboardsIsNotLost) {
+    sim::ChooseKeyboardType(PocketopKeyboard);
+    OpenKeyboardLink();
+    sim::ReceiveSerial({1});
+    sim::ReceiveSerial({129});
+    CloseKeyboardLink();
+    sim::ChooseKeyboardType(HappyHackingKeyboard);
+    OpenKeyboardLink();
+    sim::ClearTrace();
+    sim::QueueSerial({0x1C});
+    DispatchSerialData();
+    EXPECT_EQ(sim::TakeTrace(), Trace{"0 RimPostMessage app 2 513 97 0 0 0 0"});
 }
 
 TEST_F(KeyboardLinkTest, ClosingStopsTheRepeatButKeepsTheRestOfTheRepeatState) {
