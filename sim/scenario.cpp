@@ -128,16 +128,24 @@ void ExpectArguments(const ScriptLine& line, std::size_t count) {
     }
 }
 
-// The word, or the index of the word in `names`, or the number in 0..max.
+// The index of `word` in `names`; failing that, when `numbersUpTo` is given,
+// the number the word writes in 0..numbersUpTo.
 template <std::size_t Size>
-std::int32_t ParseChoice(const std::string& word, const char* const (&names)[Size], std::int64_t max,
-                         std::string_view what) {
+std::int32_t ParseChoice(const std::string& word, const char* const (&names)[Size], std::string_view what,
+                         std::optional<std::int64_t> numbersUpTo = std::nullopt) {
     for (std::size_t index = 0; index < Size; ++index) {
         if (word == names[index]) {
             return static_cast<std::int32_t>(index);
         }
     }
-    return static_cast<std::int32_t>(ParseNumber(word, 0, max, what));
+    if (numbersUpTo) {
+        return static_cast<std::int32_t>(ParseNumber(word, 0, *numbersUpTo, what));
+    }
+    std::string expected;
+    for (const char* name : names) {
+        expected += (expected.empty() ? "" : " or ") + std::string(name);
+    }
+    throw ScriptError{Quote(word) + " is not a choice of " + std::string(what) + " (" + expected + ")"};
 }
 
 constexpr const char* keyboardTypeNames[] = {"flexis", "pocketop", "gotype", "happy-hacking", "palm-portable"};
@@ -241,11 +249,11 @@ private:
             throw ScriptError{"\"start\" after the start"};
         } else if (command == "model") {
             ExpectArguments(line, 1);
-            ChooseKeyboardType(ParseChoice(line.words[1], keyboardTypeNames, KeyboardTypeCount - 1, "model"));
+            ChooseKeyboardType(ParseChoice(line.words[1], keyboardTypeNames, "model", KeyboardTypeCount - 1));
         } else if (command == "keyboard") {
             ExpectArguments(line, 1);
             constexpr const char* onOff[] = {"on", "off"};
-            const std::int32_t choice = ParseChoiceWord(line.words[1], onOff, "keyboard");
+            const std::int32_t choice = ParseChoice(line.words[1], onOff, "keyboard");
             ChooseFromMenu(choice == 0 ? 1 : 2);
         } else if (command == "menu") {
             ExpectArguments(line, 1);
@@ -253,7 +261,7 @@ private:
                 ChooseFromMenu(CancelMenu);
             } else {
                 constexpr const char* entries[] = {"", "on", "off", "close"};
-                ChooseFromMenu(ParseChoice(line.words[1], entries, MenuEntryCount - 1, "menu"));
+                ChooseFromMenu(ParseChoice(line.words[1], entries, "menu", MenuEntryCount - 1));
             }
         } else if (command == "key") {
             ExpectArguments(line, 2);
@@ -291,11 +299,11 @@ private:
             ExpectArguments(line, 1);
             constexpr const char* who[] = {"app", "clavenet", "none"};
             constexpr Foreground foregrounds[] = {Foreground::App, Foreground::Clavenet, Foreground::None};
-            SetForeground(foregrounds[ParseChoiceWord(line.words[1], who, "foreground")]);
+            SetForeground(foregrounds[ParseChoice(line.words[1], who, "foreground")]);
         } else if (command == "port") {
             ExpectArguments(line, 1);
             constexpr const char* states[] = {"ok", "fail"};
-            SetPortFails(ParseChoiceWord(line.words[1], states, "port") == 1);
+            SetPortFails(ParseChoice(line.words[1], states, "port") == 1);
         } else if (command == "screen") {
             ExpectArguments(line, 0);
             TraceLine("Screen")
@@ -311,21 +319,6 @@ private:
         } else {
             throw ScriptError{"unknown command " + Quote(command)};
         }
-    }
-
-    template <std::size_t Size>
-    static std::int32_t ParseChoiceWord(const std::string& word, const char* const (&names)[Size],
-                                        std::string_view what) {
-        for (std::size_t index = 0; index < Size; ++index) {
-            if (word == names[index]) {
-                return static_cast<std::int32_t>(index);
-            }
-        }
-        std::string expected;
-        for (const char* name : names) {
-            expected += (expected.empty() ? "" : " or ") + std::string(name);
-        }
-        throw ScriptError{Quote(word) + " is not a choice of " + std::string(what) + " (" + expected + ")"};
     }
 
     // The user opens the menu with the wheel, then rolls to the entry and
