@@ -177,7 +177,8 @@ public:
             RunLine(lines_[next_++]);
         }
         if (next_ < lines_.size() && lines_[next_].words[0] == "start") {
-            ++next_;
+            const ScriptLine& start = lines_[next_++];
+            Check(start, [&start] { ExpectArguments(start, 0); });
         }
         Start();
     }
@@ -217,8 +218,14 @@ private:
     }
 
     void RunLine(const ScriptLine& line) {
+        Check(line, [this, &line] { Execute(line); });
+    }
+
+    // Runs `action` for `line`; a script error in it ends the run.
+    template <typename Action>
+    void Check(const ScriptLine& line, Action action) {
         try {
-            Execute(line);
+            action();
         } catch (const ScriptError& error) {
             std::fflush(stdout);
             std::fprintf(stderr, "%s:%d: error: %s\n", scriptName_.c_str(), line.number, error.message.c_str());

@@ -94,6 +94,7 @@ TEST_F(ClavenetSimTest, ABadLineStopsTheRunThereWithItsLineNumber) {
          std::string(startUp21) + "0 Screen type=0 test=\"\" menu=hidden link=closed\n"},
         {"start\ndevice-type 1\n", "2: error: \"device-type\" only works before the start", startUp21},
         {"start\nstart\n", "2: error: \"start\" after the start", startUp21},
+        {"tick 1\nstart now\n", "2: error: \"start\" takes 0 arguments, not 1", ""},
         {"foreground me\n", "1: error: \"me\" is not a choice of foreground (app or clavenet or none)", startUp21},
         {"port down\n", "1: error: \"down\" is not a choice of port (ok or fail)", startUp21},
         {"keyboard up\n", "1: error: \"up\" is not a choice of keyboard (on or off)", startUp21},
