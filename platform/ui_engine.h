@@ -2,6 +2,8 @@
 // builds and owns the look of every element; the program touches only the
 // members named here. Each generation exports a different set of these
 // operations, by ordinal (noted per declaration as 950 / OS 2.0 / OS 2.1).
+// Destroying a title, field or menu takes no engine call: their destructors
+// are trivial, so that no module needs another's virtual tables.
 #pragma once
 
 #include <cstdint>
@@ -62,7 +64,6 @@ inline constexpr int UiClearField = -4;
 class UiTitle {
 public:
     UiTitle(std::int32_t a, std::int32_t b, std::int32_t c, std::int32_t d);  // 68 / 92 / 92
-    ~UiTitle() {}
     void SetText(const char* text);                       // 562 / 933 / –
     void SetText(const char* text, std::int32_t length);  // – / – / 934
 #if CLAVENET_BUILD == 21
@@ -95,7 +96,6 @@ class UiChoiceField : public UiField {
 public:
     // `names` ends with a null entry.
     UiChoiceField(const char* label, const char* const* names, std::int32_t initial, std::int32_t width);  // 10 / 1035 / 1035
-    ~UiChoiceField() {}
     std::int32_t SelectedIndex() const;  // 308 / 509 / –
 
     std::int32_t selection;  // read directly on OS 2.1
@@ -110,7 +110,6 @@ public:
     UiEditField(const char* label, std::int32_t width, std::int32_t capacity, std::int32_t style);  // 24 / – / –
     UiEditField(const char* label, std::int32_t width, std::int32_t capacity, std::int32_t style,
                 std::int32_t flags);  // – / 37 / 37
-    ~UiEditField() {}
     std::int32_t TextLength() const;                          // 291 / 482 / 482
     void DeleteRange(std::int32_t first, std::int32_t last);  // 201 / 276 / 276
 
@@ -149,7 +148,6 @@ public:
 class UiMenu {
 public:
     UiMenu(const char* const* entries, std::int32_t count);  // 46 / 67 / 67
-    ~UiMenu() {}
     std::int32_t SelectedEntry() const;          // 310 / 511 / –
     void MakeUnavailable(std::int32_t index);    // 364 / 613 / 613
     void MakeAvailable(std::int32_t index);      // 577 / 952 / –

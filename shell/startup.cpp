@@ -59,7 +59,9 @@ void RegisterApplication() {
     }
 }
 
-// Handheld types 1 and 3 have the screens the two icons are drawn for.
+#if CLAVENET_BUILD != 950
+// Handheld types 1 and 3 have the screens the two icons are drawn for. The
+// 950 pager's module must not even refer to the device information.
 void SetIcon() {
     std::uint8_t deviceInfo[64];
     RimGetDeviceInfo(deviceInfo);
@@ -68,6 +70,7 @@ void SetIcon() {
         RibbonSetIcon(applicationName.text, icon, 0, 21);
     }
 }
+#endif
 
 void RegisterMessageCallback() {
     RimRegisterMessageCallback(CloseLinkEvent, -1, &OnOsMessage);
@@ -111,9 +114,9 @@ void AppMain() {
     appObject->MakeReady();
     MainScreen screen(appObject.Get());
     activeScreen = &screen;
-    if constexpr (targetBuild != Build::Pager950) {
-        SetIcon();
-    }
+#if CLAVENET_BUILD != 950
+    SetIcon();
+#endif
     RegisterMessageCallback();
     RunMainScreen(screen);
     if constexpr (targetBuild != Build::Pager950) {
