@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "keyboards/key_codes.h"
 #include "sim/kernel.h"
 #include "sim/trace.h"
 
@@ -154,6 +155,66 @@ TEST_F(SimKernelTest, PostCopiesTheMessage) {
     EXPECT_EQ(sim::PostedMessages()[0].message.subMessage, 97);
     EXPECT_EQ(sim::PostedMessages()[0].message.data0, 2);
     EXPECT_EQ(sim::TakeTrace(), std::vector<std::string>{"0 RimPostMessage app 2 513 97 0 0 2 -7"});
+}
+
+TEST_F(SimKernelTest, PostsToClavenetComeBackThroughItsMessageQueueInOrder) {
+    OsMessage first{KeypadDevice, 513, 'a', 0, 0, 0, 1};
+    OsMessage second{KeypadDevice, 520, 0, 0, 0, 2, 2};
+    RimPostMessage(sim::clavenetTask, &first);
+    RimPostMessage(sim::clavenetTask, &second);
+    sim::QueueTaskMessage({SystemDevice, ClearTestFieldEvent, 0, 0, 0, 0, 0});
+    OsMessage received{};
+    for (const OsMessage& expected : {first, second, OsMessage{SystemDevice, ClearTestFieldEvent, 0, 0, 0, 0, 0}}) {
+        ASSERT_TRUE(sim::TaskHasMessages());
+        RimGetMessage(&received);
+        EXPECT_EQ(received.event, expected.event);
+        EXPECT_EQ(received.subMessage, expected.subMessage);
+        EXPECT_EQ(received.data1, expected.data1);
+    }
+    EXPECT_FALSE(sim::TaskHasMessages());
+}
+
+// The task's wait is where the harness gets its turn: it runs until it has
+// queued something.
+TEST_F(SimKernelTest, AnEmptyQueueHandsTheWaitToTheHarness) {
+    static int turns;
+    turns = 0;
+    sim::SetTaskWaitHandler([] {
+        if (++turns == 2) {
+            sim::QueueTaskMessage({KeypadDevice, KeyClickEvent, 0, 0, 0, 0, 0});
+        }
+    });
+    OsMessage received{};
+    RimGetMessage(&received);
+    EXPECT_EQ(turns, 2);
+    EXPECT_EQ(received.event, KeyClickEvent);
+    sim::SetTaskWaitHandler(nullptr);
+}
+
+TEST_F(SimKernelTest, TheApplicationInFrontKeepsPrintableCharactersLessBackspaces) {
+    const std::pair<std::int32_t, std::int32_t> posts[] = {
+        {513, 'H'}, {513, 'x'}, {513, 8}, {513, 'i'}, {520, 'z'}, {513, 13}, {513, 127}, {513, '!'}, {518, 1}};
+    for (const auto& [event, character] : posts) {
+        OsMessage message{KeypadDevice, event, character, 0, 0, 0, 0};
+        RimPostMessage(sim::appTask, &message);
+    }
+    OsMessage toClavenet{KeypadDevice, 513, 'q', 0, 0, 0, 0};
+    RimPostMessage(sim::clavenetTask, &toClavenet);
+    EXPECT_EQ(sim::ApplicationText(), "Hi!");
+}
+
+TEST_F(SimKernelTest, SteppedWaitDeliversOneExpiryAtATime) {
+    RecordTimers();
+    RimSetTimer(RepeatTimer, 5, 1);
+    const std::uint64_t end = sim::ElapsedTicks() + 12;
+    EXPECT_TRUE(sim::DeliverNextExpiry(end));
+    EXPECT_EQ(firstDeliveries.size(), 1u);
+    EXPECT_EQ(sim::CurrentTick(), 5u);
+    EXPECT_TRUE(sim::DeliverNextExpiry(end));
+    EXPECT_FALSE(sim::DeliverNextExpiry(end));
+    EXPECT_EQ(sim::CurrentTick(), 10u);
+    sim::AdvanceClockTo(end);
+    EXPECT_EQ(sim::CurrentTick(), 12u);
 }
 
 TEST(QuoteForTraceTest, EscapesQuotesBackslashesAndUnprintableBytes) {
