@@ -38,15 +38,16 @@ void AddFieldToScreen(UiScreen& screen, UiField& field) {
     }
 }
 
+// The older engines' call checks the index against the entry count itself.
 void SetEntryAvailable(UiMenu& menu, std::int32_t index, bool available) {
     if (!available) {
         menu.MakeUnavailable(index);
-    } else if (menu.entryCount > index) {
-        if constexpr (storedMenuFields) {
+    } else if constexpr (storedMenuFields) {
+        if (menu.entryCount > index) {
             menu.entryList.SetDisabled(index, 0);
-        } else {
-            menu.MakeAvailable(index);
         }
+    } else {
+        menu.MakeAvailable(index);
     }
 }
 

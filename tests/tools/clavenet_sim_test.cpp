@@ -113,7 +113,7 @@ TEST_F(ClavenetSimTest, ABadLineStopsTheRunThereWithItsLineNumber) {
 TEST_F(ClavenetSimTest, BadFlagsGetTheUsageAndStatusTwo) {
     std::ofstream(directory / "s.scn") << "screen\n";
     const std::string badFlags[] = {
-        "--frobnicate s.scn", "--build 22 s.scn", "--build", "", "--demo s.scn", "s.scn s.scn", "-x",
+        "--frobnicate s.scn", "--build 22 s.scn", "--build", "--demo s.scn", "s.scn s.scn", "-x",
     };
     for (const std::string& flags : badFlags) {
         SCOPED_TRACE(flags);
@@ -142,10 +142,12 @@ TEST_F(ClavenetSimTest, TheScriptComesFromAFileOrStandardInputForEachBuild) {
         "16 RimRegisterMessageCallback 1026 -1\n"
         "16 RimRegisterMessageCallback 768 65280\n"
         "16 Screen type=0 test=\"\" menu=hidden link=closed\n";
-    const RunResult fromStandardInput = RunWith("-", script);
-    EXPECT_EQ(fromStandardInput.status, 0);
-    EXPECT_EQ(fromStandardInput.errors, "");
-    EXPECT_EQ(fromStandardInput.trace, expected21);
+    for (const char* standardInput : {"-", ""}) {
+        const RunResult fromStandardInput = RunWith(standardInput, script);
+        EXPECT_EQ(fromStandardInput.status, 0);
+        EXPECT_EQ(fromStandardInput.errors, "");
+        EXPECT_EQ(fromStandardInput.trace, expected21);
+    }
     EXPECT_EQ(RunScript(script, "21").trace, expected21);
     EXPECT_EQ(RunScript(script, "20").trace, expected21);
 

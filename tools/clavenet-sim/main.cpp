@@ -26,7 +26,7 @@ constexpr const char* usage =
     "usage: clavenet-sim [--build 950|20|21] [--demo | SCRIPT | -]\n"
     "  --build   the build to run: 950 (clavenet), 20 (clavenet20), 21 (clavenet21, the default)\n"
     "  --demo    run the bundled demo scenario\n"
-    "  SCRIPT    a scenario script; - reads it from standard input\n";
+    "  SCRIPT    a scenario script; - or none reads it from standard input\n";
 
 constexpr const char* demoScript =
 #include "demo_script.inc"
@@ -70,8 +70,12 @@ Options ParseOptions(int argc, char** argv) {
             options.script = argument;
         }
     }
-    if (options.demo == options.script.has_value()) {
-        UsageError(options.demo ? "--demo runs its own script; give no other" : "no script given");
+    if (options.demo && options.script) {
+        UsageError("--demo runs its own script; give no other");
+    }
+    // No script at all reads it from standard input, as "-" does.
+    if (!options.demo && !options.script) {
+        options.script = "-";
     }
     return options;
 }
