@@ -152,7 +152,7 @@ constexpr const char* keyboardTypeNames[] = {"flexis", "pocketop", "gotype", "ha
 
 OsMessage KeypadInput(std::int32_t event, std::int32_t subMessage) {
     OsMessage message{};
-    message.device = 2;
+    message.device = KeypadDevice;
     message.event = event;
     message.subMessage = subMessage;
     return message;
@@ -296,7 +296,7 @@ private:
             const auto device = static_cast<std::int32_t>(ParseNumber(line.words[1], INT32_MIN, INT32_MAX, "event"));
             const auto event = static_cast<std::int32_t>(ParseNumber(line.words[2], INT32_MIN, INT32_MAX, "event"));
             DeliverEvent(device, event);
-            if (device == 1 || device == 2) {
+            if (device == SystemDevice || device == KeypadDevice) {
                 OsMessage message{};
                 message.device = device;
                 message.event = event;
