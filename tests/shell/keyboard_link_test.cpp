@@ -42,8 +42,9 @@ TEST_F(KeyboardLinkTest, OpeningClearsTheKeypadMessageAndAnyPendingBreak) {
 TEST_F(KeyboardLinkTest, TheFirstKeyAfterSwitchingKeyboardsIsNotLost) {
     sim::ChooseKeyboardType(PocketopKeyboard);
     OpenKeyboardLink();
-    sim::ReceiveSerial({1});
-    sim::ReceiveSerial({129});
+    sim::QueueSerial({1, 129});
+    DispatchSerialData();
+    ASSERT_EQ(keyRepeatState.releasePending, 1);
     CloseKeyboardLink();
     sim::ChooseKeyboardType(HappyHackingKeyboard);
     OpenKeyboardLink();
