@@ -16,6 +16,7 @@ namespace {
 struct UiEngine {
     UiApplication* application = nullptr;
     std::map<const UiEditField*, std::string> editTexts;
+    std::vector<OsMessage> handedMessages;
 };
 
 UiEngine engine;
@@ -110,6 +111,7 @@ int UiApplication::PreviewMessage(OsMessage*) { return 0; }
 #endif
 
 int UiApplication::HandleMessage(OsMessage* message) {
+    engine.handedMessages.push_back(*message);
 #if CLAVENET_BUILD != 950
     if (const int previewed = PreviewMessage(message); previewed != 0) {
         return previewed;
@@ -235,6 +237,8 @@ bool MenuEntryAvailable(std::int32_t entry) {
     return MenuShown() && entry >= 0 && entry < engine.application->shownMenu->entryCount &&
            !EntryDisabled(*engine.application->shownMenu, entry);
 }
+
+const std::vector<OsMessage>& HandedMessages() { return engine.handedMessages; }
 
 void RollMenuTo(std::int32_t entry) {
     if (MenuShown()) {

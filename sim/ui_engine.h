@@ -4,6 +4,9 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
+
+#include "platform/kernel.h"
 
 namespace sim {
 
@@ -24,5 +27,8 @@ std::string TestFieldText();
 // entry as the user does by rolling the wheel.
 bool MenuEntryAvailable(std::int32_t entry);
 void RollMenuTo(std::int32_t entry);
+
+// Every message the program has handed to the application object, in order.
+const std::vector<OsMessage>& HandedMessages();
 
 }  // namespace sim

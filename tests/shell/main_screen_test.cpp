@@ -51,6 +51,14 @@ struct MenuCase {
 
 OsMessage Keypad(std::int32_t event, std::int32_t subMessage = 0) { return {KeypadDevice, event, subMessage, 0, 0, 0, 0}; }
 
+std::vector<std::int32_t> HandedEvents() {
+    std::vector<std::int32_t> events;
+    for (const OsMessage& message : sim::HandedMessages()) {
+        events.push_back(message.event);
+    }
+    return events;
+}
+
 TEST_F(MainScreenTest, RunMenuAnswersWhatTheEngineReports) {
     const MenuCase cases[] = {
         {"click on the current entry", {Keypad(KeyClickEvent)}, KeyboardOnEntry},
@@ -70,10 +78,44 @@ TEST_F(MainScreenTest, RunMenuAnswersWhatTheEngineReports) {
         for (const OsMessage& message : menuCase.input) {
             sim::QueueTaskMessage(message);
         }
+        const std::size_t handedBefore = sim::HandedMessages().size();
         EXPECT_EQ(RunMenu(*screen), menuCase.code);
         EXPECT_FALSE(sim::MenuShown());
         EXPECT_FALSE(sim::TaskHasMessages());
+        std::size_t keypadMessages = 0;
+        for (const OsMessage& message : menuCase.input) {
+            keypadMessages += message.device == KeypadDevice ? 1 : 0;
+        }
+        EXPECT_EQ(sim::HandedMessages().size() - handedBefore, keypadMessages);
     }
+}
+
+// Only keypad input reaches the engine; 257 of the system device empties
+// "Test:", the same event number of another device does not.
+TEST_F(MainScreenTest, TheScreenLoopHandsOnKeypadInputOnly) {
+    Queue(KeypadDevice, KeyCharEvent, 'a');
+    Queue(KeypadDevice, ClearTestFieldEvent);
+    Queue(IdleCheckDevice, IdleCheckEvent);
+    Queue(SerialDevice, SerialDataEvent);
+    RunUntilTaskWaits([this] { RunMainScreen(*screen); });
+    EXPECT_EQ(HandedEvents(), (std::vector<std::int32_t>{KeyCharEvent, ClearTestFieldEvent}));
+    EXPECT_EQ(sim::TestFieldText(), "a");
+    Queue(SystemDevice, ClearTestFieldEvent);
+    RunUntilTaskWaits([this] { RunMainScreen(*screen); });
+    EXPECT_EQ(sim::TestFieldText(), "");
+    EXPECT_EQ(sim::HandedMessages().size(), 2u);
+}
+
+// The OS 2.x builds send the user to the ribbon on Escape, and the engine
+// still gets the key.
+TEST_F(MainScreenTest, EscapeGoesToTheRibbonAndStillToTheEngine) {
+    Queue(KeypadDevice, KeyCharEvent, KeyEscape);
+    Queue(KeypadDevice, KeyStatusEvent, KeyEscape);
+    Queue(KeypadDevice, KeyMoveUpEvent, KeyEscape);
+    RunUntilTaskWaits([this] { RunMainScreen(*screen); });
+    EXPECT_EQ(HandedEvents(), (std::vector<std::int32_t>{KeyCharEvent, KeyStatusEvent, KeyMoveUpEvent}));
+    const Trace toRibbon = targetBuild == Build::Pager950 ? Trace{} : Trace{"0 RibbonSwitch", "0 RibbonSwitch"};
+    EXPECT_EQ(sim::TakeTrace(), toRibbon);
 }
 
 TEST_F(MainScreenTest, TheMenuIsShownWhileItWaits) {
