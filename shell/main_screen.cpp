@@ -19,9 +19,10 @@ constexpr const char* keyboardNames[] = {
     "Flexis", "", "Pocketop", "GoType", "Happy Hacking", "Palm Portable", nullptr,
 };
 
-// The OS 2.1 engine leaves stored fields to the program where the older ones
-// had calls.
-constexpr bool storedMenuFields = targetBuild == Build::Os21;
+// The OS 2.1 engine leaves more to the program where the older ones had
+// calls: it reads and writes stored fields of the engine's objects, attaches
+// the title itself and clears the active field after adding one.
+constexpr bool os21Engine = targetBuild == Build::Os21;
 constexpr bool hasEscapeRule = targetBuild != Build::Pager950;
 constexpr bool canClose = targetBuild != Build::Pager950;
 
@@ -30,7 +31,7 @@ int HandMessageToApplication(UiApplication& application, OsMessage& message) {
 }
 
 void AddFieldToScreen(UiScreen& screen, UiField& field) {
-    if constexpr (targetBuild == Build::Os21) {
+    if constexpr (os21Engine) {
         screen.AppendField(field, 0);
         screen.activeField = -1;
     } else {
@@ -42,7 +43,7 @@ void AddFieldToScreen(UiScreen& screen, UiField& field) {
 void SetEntryAvailable(UiMenu& menu, std::int32_t index, bool available) {
     if (!available) {
         menu.MakeUnavailable(index);
-    } else if constexpr (storedMenuFields) {
+    } else if constexpr (os21Engine) {
         if (menu.entryCount > index) {
             menu.entryList.SetDisabled(index, 0);
         }
@@ -52,7 +53,7 @@ void SetEntryAvailable(UiMenu& menu, std::int32_t index, bool available) {
 }
 
 void SetCurrentEntry(UiMenu& menu, std::int32_t index) {
-    if constexpr (storedMenuFields) {
+    if constexpr (os21Engine) {
         menu.currentEntry = static_cast<std::int8_t>(index < menu.entryCount ? index : menu.entryCount);
     } else {
         menu.SetDefaultEntry(index);
@@ -60,7 +61,7 @@ void SetCurrentEntry(UiMenu& menu, std::int32_t index) {
 }
 
 std::int32_t SelectedMenuEntry(const UiMenu& menu) {
-    if constexpr (storedMenuFields) {
+    if constexpr (os21Engine) {
         return menu.currentEntry;
     } else {
         return menu.SelectedEntry();
@@ -150,7 +151,7 @@ MainScreen::MainScreen(UiApplication* application)
       testField("Test:", 64, 1024, 0, 0)
 #endif
 {
-    if constexpr (targetBuild == Build::Os21) {
+    if constexpr (os21Engine) {
         title.SetText(titleText, titleLength);
         titleArea.Place(&title, 0);
         CallVirtualOperation<void>(title, 0, static_cast<UiScreen*>(this));
@@ -165,7 +166,7 @@ MainScreen::MainScreen(UiApplication* application)
 MainScreen::~MainScreen() = default;
 
 KeyboardType ReadKeyboardType(const MainScreen& screen) {
-    if constexpr (targetBuild == Build::Os21) {
+    if constexpr (os21Engine) {
         return screen.keyboardTypeField.selection;
     } else {
         return screen.keyboardTypeField.SelectedIndex();
