@@ -95,10 +95,9 @@ std::int64_t ParseNumber(const std::string& word, std::int64_t min, std::int64_t
         } else {
             throw ScriptError{Quote(word) + " is not a number"};
         }
-        // Stop before overflowing; anything this big is out of range anyway.
+        // Stop before overflowing: every range ends far below this.
         if (value > (std::int64_t{1} << 40)) {
-            throw ScriptError{word + " is out of range for " + std::string(what) + " (" + std::to_string(min) +
-                              ".." + std::to_string(max) + ")"};
+            break;
         }
         value = value * base + digitValue;
     }
