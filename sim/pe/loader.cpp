@@ -1,0 +1,94 @@
+// The handheld's loader under Wine: loads a Clavenet module as the platform
+// does, checks its header (and on OS 2.x its dependency records), and starts
+// the application's task at the header's entry, playing a scenario script
+// read from standard input.
+//
+//   loader.exe MODULE SCRIPT-NAME < SCRIPT
+//
+// Exit status: that of the scenario (0, or 2 at a bad line); 1 when the
+// module cannot be started.
+
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <iterator>
+#include <string>
+
+#include "platform/application_header.h"
+#include "platform/build.h"
+#include "sim/scenario.h"
+
+namespace {
+
+[[noreturn]] void Refuse(const std::string& module, const std::string& problem) {
+    std::fprintf(stderr, "clavenet-sim: %s: %s\n", module.c_str(), problem.c_str());
+    std::exit(1);
+}
+
+bool InsideImage(HMODULE module, const void* address) {
+    const auto base = reinterpret_cast<const unsigned char*>(module);
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const auto* byte = static_cast<const unsigned char*>(address);
+    return byte >= base && byte < base + nt->OptionalHeader.SizeOfImage;
+}
+
+const RimApplicationHeader& CheckHeader(HMODULE module, const std::string& name) {
+    const auto* header = reinterpret_cast<const RimApplicationHeader*>(GetProcAddress(module, "RimHeader"));
+    if (header == nullptr) {
+        Refuse(name, "no application header");
+    }
+    if (header->marker != headerMarker || std::memcmp(header->signature, headerSignature, sizeof headerSignature) != 0) {
+        Refuse(name, "not a RIM application");
+    }
+    if (header->platformVersion != platformVersion) {
+        char problem[96];
+        std::snprintf(problem, sizeof problem, "made for platform version 0x%04X, this handheld runs 0x%04X",
+                      static_cast<unsigned>(header->platformVersion), static_cast<unsigned>(platformVersion));
+        Refuse(name, problem);
+    }
+    if (!InsideImage(module, reinterpret_cast<const void*>(header->entry))) {
+        Refuse(name, "the application entry lies outside the module");
+    }
+    return *header;
+}
+
+// OS 2.x: the module names the platform modules it needs, each record at
+// its own (relocated) address.
+void CheckDependencyRecords(HMODULE module, const std::string& name) {
+    for (const char* record : {"_dRibbon", "_dOptions", "_dUI32"}) {
+        const auto* dependency = reinterpret_cast<const DependencyRecord*>(GetProcAddress(module, record));
+        if (dependency == nullptr || dependency->self != dependency) {
+            Refuse(name, std::string("no valid dependency record ") + record);
+        }
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // The trace is the same bytes as on any other host: no CR before LF.
+    _setmode(_fileno(stdin), _O_BINARY);
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+    if (argc != 3) {
+        std::fputs("usage: loader.exe MODULE SCRIPT-NAME < SCRIPT\n", stderr);
+        return 2;
+    }
+    const std::string moduleName = argv[1];
+    const std::string script{std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>()};
+
+    const HMODULE module = LoadLibraryA(moduleName.c_str());
+    if (module == nullptr) {
+        Refuse(moduleName, "cannot load it (error " + std::to_string(GetLastError()) + ")");
+    }
+    const RimApplicationHeader& header = CheckHeader(module, moduleName);
+    if constexpr (targetBuild != Build::Pager950) {
+        CheckDependencyRecords(module, moduleName);
+    }
+    sim::RunScenario(argv[2], script, header.entry);
+}
