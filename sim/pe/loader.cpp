@@ -29,12 +29,47 @@ namespace {
     std::exit(1);
 }
 
+const unsigned char* ImageByte(HMODULE module, DWORD rva) { return reinterpret_cast<const unsigned char*>(module) + rva; }
+
+const IMAGE_NT_HEADERS32& NtHeaders(HMODULE module) {
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(module);
+    return *reinterpret_cast<const IMAGE_NT_HEADERS32*>(ImageByte(module, dos->e_lfanew));
+}
+
 bool InsideImage(HMODULE module, const void* address) {
-    const auto base = reinterpret_cast<const unsigned char*>(module);
-    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
-    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
     const auto* byte = static_cast<const unsigned char*>(address);
-    return byte >= base && byte < base + nt->OptionalHeader.SizeOfImage;
+    return byte >= ImageByte(module, 0) && byte < ImageByte(module, NtHeaders(module).OptionalHeader.SizeOfImage);
+}
+
+// Wine binds an import that its module does not export to a stub that
+// fails only when called; the handheld refuses such a module outright.
+void CheckImports(HMODULE module, const std::string& name) {
+    const IMAGE_DATA_DIRECTORY& directory = NtHeaders(module).OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    if (directory.Size == 0) {
+        return;
+    }
+    for (auto* imports = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(ImageByte(module, directory.VirtualAddress));
+         imports->Name != 0; ++imports) {
+        const auto* dll = reinterpret_cast<const char*>(ImageByte(module, imports->Name));
+        const HMODULE exporter = GetModuleHandleA(dll);
+        const DWORD lookup = imports->OriginalFirstThunk != 0 ? imports->OriginalFirstThunk : imports->FirstThunk;
+        for (auto* thunk = reinterpret_cast<const IMAGE_THUNK_DATA32*>(ImageByte(module, lookup));
+             thunk->u1.AddressOfData != 0; ++thunk) {
+            std::string what;
+            const char* wanted;
+            if (IMAGE_SNAP_BY_ORDINAL32(thunk->u1.Ordinal)) {
+                what = "ordinal " + std::to_string(IMAGE_ORDINAL32(thunk->u1.Ordinal));
+                wanted = MAKEINTRESOURCEA(IMAGE_ORDINAL32(thunk->u1.Ordinal));
+            } else {
+                wanted = reinterpret_cast<const char*>(
+                    reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(ImageByte(module, thunk->u1.AddressOfData))->Name);
+                what = wanted;
+            }
+            if (exporter == nullptr || GetProcAddress(exporter, wanted) == nullptr) {
+                Refuse(name, "imports " + what + " from " + dll + ", which does not export it");
+            }
+        }
+    }
 }
 
 const RimApplicationHeader& CheckHeader(HMODULE module, const std::string& name) {
@@ -86,6 +121,7 @@ int main(int argc, char** argv) {
     if (module == nullptr) {
         Refuse(moduleName, "cannot load it (error " + std::to_string(GetLastError()) + ")");
     }
+    CheckImports(module, moduleName);
     const RimApplicationHeader& header = CheckHeader(module, moduleName);
     if constexpr (targetBuild != Build::Pager950) {
         CheckDependencyRecords(module, moduleName);

@@ -2,11 +2,11 @@
 # the script's expectation files say.
 #   -D RUNNER=<clavenet-sim> -D BUILD=<950|20|21> -D NAME=<script name>
 #   -D DIRECTORY=<folder of the script> [-D EXPECTED_EXIT=<status>]
-#   -D ACTUAL_DIRECTORY=<folder>
+#   -D ACTUAL_DIRECTORY=<folder> [-D RUNNER_OPTIONS=--pe]
 # The expected trace is NAME.BUILD.trace where that exists, NAME.trace
 # otherwise; the expected standard error NAME.stderr, or nothing.
 execute_process(
-    COMMAND ${RUNNER} --build ${BUILD} ${NAME}.scn
+    COMMAND ${RUNNER} --build ${BUILD} ${RUNNER_OPTIONS} ${NAME}.scn
     WORKING_DIRECTORY ${DIRECTORY}
     OUTPUT_VARIABLE trace
     ERROR_VARIABLE errors
@@ -21,6 +21,7 @@ function(compare what actual expected_file)
     if(NOT actual STREQUAL expected)
         get_filename_component(name ${expected_file} NAME)
         set(actual_file ${ACTUAL_DIRECTORY}/${name}.actual)
+        file(MAKE_DIRECTORY ${ACTUAL_DIRECTORY})
         file(WRITE ${actual_file} "${actual}")
         execute_process(COMMAND diff -u ${expected_file} ${actual_file})
         message(SEND_ERROR "${what} differs from ${expected_file} (got ${actual_file})")

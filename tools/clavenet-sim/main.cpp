@@ -3,7 +3,8 @@
 //
 // Each build of the program is its own executable (the builds share their
 // symbol names); this one runs the build it was compiled as and hands any
-// other to its sibling.
+// other to its sibling. With --pe, the build's PE module runs under Wine
+// instead.
 
 #include <unistd.h>
 
@@ -19,12 +20,14 @@
 
 #include "shell/startup.h"
 #include "sim/scenario.h"
+#include "wine.h"
 
 namespace {
 
 constexpr const char* usage =
-    "usage: clavenet-sim [--build 950|20|21] [--demo | SCRIPT | -]\n"
+    "usage: clavenet-sim [--build 950|20|21] [--pe] [--demo | SCRIPT | -]\n"
     "  --build   the build to run: 950 (clavenet), 20 (clavenet20), 21 (clavenet21, the default)\n"
+    "  --pe      run the build's PE module under Wine instead of the native program\n"
     "  --demo    run the bundled demo scenario\n"
     "  SCRIPT    a scenario script; - or none reads it from standard input\n";
 
@@ -42,6 +45,7 @@ constexpr const char* ownBuild = CLAVENET_BUILD == 950 ? "950" : CLAVENET_BUILD 
 struct Options {
     std::string build = "21";
     bool demo = false;
+    bool pe = false;
     std::optional<std::string> script;
 };
 
@@ -62,6 +66,8 @@ Options ParseOptions(int argc, char** argv) {
             }
         } else if (argument == "--demo") {
             options.demo = true;
+        } else if (argument == "--pe") {
+            options.pe = true;
         } else if (argument.size() > 1 && argument[0] == '-') {
             UsageError("unknown option '" + argument + "'");
         } else if (options.script) {
@@ -111,11 +117,14 @@ std::string ReadScript(const std::string& name) {
 
 int main(int argc, char** argv) {
     const Options options = ParseOptions(argc, argv);
-    if (options.build != ownBuild) {
+    // The sibling reads the script itself, standard input included.
+    if (options.build != ownBuild && !options.pe) {
         RunSibling(options.build, argv);
     }
-    if (options.demo) {
-        sim::RunScenario("demo", demoScript, &AppEntry);
+    const std::string scriptName = options.demo ? "demo" : *options.script;
+    const std::string script = options.demo ? demoScript : ReadScript(scriptName);
+    if (options.pe) {
+        RunUnderWine(options.build, scriptName, script);
     }
-    sim::RunScenario(*options.script, ReadScript(*options.script), &AppEntry);
+    sim::RunScenario(scriptName, script, &AppEntry);
 }
