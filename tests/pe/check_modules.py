@@ -95,74 +95,78 @@ def word(pe, rva):
     return pe.get_dword_at_rva(rva)
 
 
-class ModuleTest(unittest.TestCase):
-    def each_build(self):
-        for build in MODULES:
-            with self.subTest(build=build):
-                yield build, load(build)
+def modules():
+    return [(build, load(build)) for build in MODULES]
 
+
+class ModuleTest(unittest.TestCase):
     def test_is_a_32_bit_x86_dll_with_its_relocations(self):
-        for _, pe in self.each_build():
-            self.assertEqual(pe.FILE_HEADER.Machine, 0x14C)
-            self.assertEqual(pe.OPTIONAL_HEADER.Magic, 0x10B)
-            self.assertTrue(pe.FILE_HEADER.Characteristics & IMAGE_FILE_DLL)
-            entry = section_of(pe, pe.OPTIONAL_HEADER.AddressOfEntryPoint)
-            self.assertIsNotNone(entry)
-            self.assertTrue(entry.Characteristics & IMAGE_SCN_MEM_EXECUTE)
-            self.assertGreater(len(relocated(pe)), 0)
+        for build, pe in modules():
+            with self.subTest(build=build):
+                self.assertEqual(pe.FILE_HEADER.Machine, 0x14C)
+                self.assertEqual(pe.OPTIONAL_HEADER.Magic, 0x10B)
+                self.assertTrue(pe.FILE_HEADER.Characteristics & IMAGE_FILE_DLL)
+                entry = section_of(pe, pe.OPTIONAL_HEADER.AddressOfEntryPoint)
+                self.assertIsNotNone(entry)
+                self.assertTrue(entry.Characteristics & IMAGE_SCN_MEM_EXECUTE)
+                self.assertGreater(len(relocated(pe)), 0)
 
     def test_sections(self):
-        for build, pe in self.each_build():
-            names = {s.Name.rstrip(b"\0").decode() for s in pe.sections}
-            expected = {".text", ".data", ".rdata", ".bss", ".version", ".edata", ".idata", ".reloc"}
-            if build != "950":
-                expected.add(".rimdep")
-            self.assertEqual(names, expected)
+        for build, pe in modules():
+            with self.subTest(build=build):
+                names = {s.Name.rstrip(b"\0").decode() for s in pe.sections}
+                expected = {".text", ".data", ".rdata", ".bss", ".version", ".edata", ".idata", ".reloc"}
+                if build != "950":
+                    expected.add(".rimdep")
+                self.assertEqual(names, expected)
 
     def test_header_alone_at_the_start_of_version(self):
-        for build, pe in self.each_build():
-            version = section_named(pe, b".version")
-            header = exports(pe)["RimHeader"]
-            self.assertEqual(header, version.VirtualAddress)
-            content = version.get_data()
-            self.assertEqual(content[:8], b"\xff\xff\xff\xffRIM\0")
-            self.assertEqual(version.Misc_VirtualSize, 24)
-            self.assertEqual(content[24:], bytes(len(content) - 24))
-            self.assertEqual(word(pe, header + 12), PLATFORM_VERSIONS[build])
+        for build, pe in modules():
+            with self.subTest(build=build):
+                version = section_named(pe, b".version")
+                header = exports(pe)["RimHeader"]
+                self.assertEqual(header, version.VirtualAddress)
+                content = version.get_data()
+                self.assertEqual(content[:8], b"\xff\xff\xff\xffRIM\0")
+                self.assertEqual(version.Misc_VirtualSize, 24)
+                self.assertEqual(content[24:], bytes(len(content) - 24))
+                self.assertEqual(word(pe, header + 12), PLATFORM_VERSIONS[build])
 
     def test_header_addresses_relocated_and_pointing_where_they_should(self):
-        for _, pe in self.each_build():
-            base = pe.OPTIONAL_HEADER.ImageBase
-            header = exports(pe)["RimHeader"]
-            for field in (8, 16, 20):
-                self.assertIn(header + field, relocated(pe))
-            entry = section_of(pe, word(pe, header + 8) - base)
-            self.assertTrue(entry.Characteristics & IMAGE_SCN_MEM_EXECUTE)
-            name = word(pe, header + 16) - base
-            self.assertTrue(section_of(pe, name).Characteristics & IMAGE_SCN_MEM_WRITE)
-            self.assertEqual(pe.get_data(name, 12), b"Clavenet\0\0\0\0")
-            self.assertEqual(word(pe, header + 20) - base, name + 12)
-            self.assertEqual(word(pe, name + 12), 4000)
+        for build, pe in modules():
+            with self.subTest(build=build):
+                base = pe.OPTIONAL_HEADER.ImageBase
+                header = exports(pe)["RimHeader"]
+                for field in (8, 16, 20):
+                    self.assertIn(header + field, relocated(pe))
+                entry = section_of(pe, word(pe, header + 8) - base)
+                self.assertTrue(entry.Characteristics & IMAGE_SCN_MEM_EXECUTE)
+                name = word(pe, header + 16) - base
+                self.assertTrue(section_of(pe, name).Characteristics & IMAGE_SCN_MEM_WRITE)
+                self.assertEqual(pe.get_data(name, 12), b"Clavenet\0\0\0\0")
+                self.assertEqual(word(pe, header + 20) - base, name + 12)
+                self.assertEqual(word(pe, name + 12), 4000)
 
     def test_dependency_records(self):
-        for build, pe in self.each_build():
-            section = section_named(pe, b".rimdep")
-            if build == "950":
-                self.assertIsNone(section)
-                continue
-            self.assertFalse(section.Characteristics & IMAGE_SCN_MEM_WRITE)
-            content = section.get_data()
-            base = pe.OPTIONAL_HEADER.ImageBase
-            for export, offset, version, name in DEPENDENCY_RECORDS:
-                rva = section.VirtualAddress + offset
-                self.assertEqual(exports(pe)[export], rva)
-                self.assertEqual(word(pe, rva), base + rva)
-                self.assertIn(rva, relocated(pe))
-                record = content[offset:offset + 24]
-                self.assertEqual(record[4:8], version)
-                self.assertEqual(record[8:10], bytes(2))
-                self.assertEqual(record[10:24], name.ljust(14, b"\0"))
-            self.assertEqual(content[72:], bytes(len(content) - 72))
+        for build, pe in modules():
+            with self.subTest(build=build):
+                section = section_named(pe, b".rimdep")
+                if build == "950":
+                    self.assertIsNone(section)
+                    continue
+                self.assertFalse(section.Characteristics & IMAGE_SCN_MEM_WRITE)
+                content = section.get_data()
+                base = pe.OPTIONAL_HEADER.ImageBase
+                for export, offset, version, name in DEPENDENCY_RECORDS:
+                    rva = section.VirtualAddress + offset
+                    self.assertEqual(exports(pe)[export], rva)
+                    self.assertEqual(word(pe, rva), base + rva)
+                    self.assertIn(rva, relocated(pe))
+                    record = content[offset:offset + 24]
+                    self.assertEqual(record[4:8], version)
+                    self.assertEqual(record[8:10], bytes(2))
+                    self.assertEqual(record[10:24], name.ljust(14, b"\0"))
+                self.assertEqual(content[72:], bytes(len(content) - 72))
 
     def test_dependency_records_are_the_same_in_both_os2_builds(self):
         self.assertEqual(section_named(load("20"), b".rimdep").get_data()[4:24],
@@ -172,37 +176,41 @@ class ModuleTest(unittest.TestCase):
             self.assertEqual(records[0][offset + 4:offset + 24], records[1][offset + 4:offset + 24])
 
     def test_exports_and_their_ordinals(self):
-        for build, pe in self.each_build():
-            listed = sorted((symbol.ordinal, symbol.name.decode()) for symbol in pe.DIRECTORY_ENTRY_EXPORT.symbols)
-            self.assertEqual(listed, EXPECTED_EXPORTS[build])
+        for build, pe in modules():
+            with self.subTest(build=build):
+                listed = sorted((symbol.ordinal, symbol.name.decode()) for symbol in pe.DIRECTORY_ENTRY_EXPORT.symbols)
+                self.assertEqual(listed, EXPECTED_EXPORTS[build])
 
     def test_imports_exactly_the_binding_table(self):
-        for build, pe in self.each_build():
-            imported = {}
-            for module in pe.DIRECTORY_ENTRY_IMPORT:
-                by_ordinal = {i.import_by_ordinal for i in module.imports}
-                kernel = module.dll.decode() in ("PAGER950.EXE", "RIMOS.EXE")
-                self.assertEqual(by_ordinal, {not kernel}, module.dll)
-                imported[module.dll.decode()] = {i.name.decode() if kernel else i.ordinal for i in module.imports}
-            self.assertEqual(imported, EXPECTED_IMPORTS[build])
+        for build, pe in modules():
+            with self.subTest(build=build):
+                imported = {}
+                for module in pe.DIRECTORY_ENTRY_IMPORT:
+                    by_ordinal = {i.import_by_ordinal for i in module.imports}
+                    kernel = module.dll.decode() in ("PAGER950.EXE", "RIMOS.EXE")
+                    self.assertEqual(by_ordinal, {not kernel}, module.dll)
+                    imported[module.dll.decode()] = {i.name.decode() if kernel else i.ordinal for i in module.imports}
+                self.assertEqual(imported, EXPECTED_IMPORTS[build])
 
     def test_scan_table_block_is_the_same_in_every_build(self):
-        for _, pe in self.each_build():
-            found = [s for s in pe.sections if scan_table_block in s.get_data()]
-            self.assertEqual(len(found), 1)
-            self.assertEqual(found[0].get_data().count(scan_table_block), 1)
-            self.assertFalse(found[0].Characteristics & IMAGE_SCN_MEM_WRITE)
+        for build, pe in modules():
+            with self.subTest(build=build):
+                found = [s for s in pe.sections if scan_table_block in s.get_data()]
+                self.assertEqual(len(found), 1)
+                self.assertEqual(found[0].get_data().count(scan_table_block), 1)
+                self.assertFalse(found[0].Characteristics & IMAGE_SCN_MEM_WRITE)
 
     def test_strings(self):
-        for build, pe in self.each_build():
-            data = bytes(pe.__data__)
-            for text in USER_VISIBLE_STRINGS:
-                self.assertIn(text + b"\0", data)
-            for name in RIBBON_APPLICATION_NAMES:
-                if build == "950":
-                    self.assertNotIn(name + b"\0", data)
-                else:
-                    self.assertIn(name + b"\0", section_named(pe, b".rdata").get_data())
+        for build, pe in modules():
+            with self.subTest(build=build):
+                data = bytes(pe.__data__)
+                for text in USER_VISIBLE_STRINGS:
+                    self.assertIn(text + b"\0", data)
+                for name in RIBBON_APPLICATION_NAMES:
+                    if build == "950":
+                        self.assertNotIn(name + b"\0", data)
+                    else:
+                        self.assertIn(name + b"\0", section_named(pe, b".rdata").get_data())
 
 
 class PlatformModuleTest(unittest.TestCase):
