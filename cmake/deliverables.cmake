@@ -19,8 +19,10 @@ foreach(build IN LISTS CLAVENET_BUILDS)
     endif()
     target_compile_options(${module} PRIVATE ${CLAVENET_PROGRAM_OPTIONS})
     target_link_libraries(${module} PRIVATE clavenet-program-${build} ${CLAVENET_PLATFORM_MODULES_${build}})
+    # One preferred base for all three: the records, addresses and all, are
+    # then the same bytes in both OS 2.x modules.
     target_link_options(${module} PRIVATE
-        -nostdlib -nostartfiles -Wl,-e,_LibraryEntry@12 -s -Wl,--no-insert-timestamp)
+        -nostdlib -nostartfiles -Wl,-e,_LibraryEntry@12 -Wl,--image-base,0x10000000 -s -Wl,--no-insert-timestamp)
     set_target_properties(${module} PROPERTIES
         PREFIX ""
         RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/pe/${build}

@@ -11,12 +11,12 @@
 struct ApplicationName;
 
 struct RimApplicationHeader {
-    std::uint32_t marker;            // all bits set
-    char signature[4];               // "RIM" and a zero byte
-    void(RIM_CALL* entry)();         // where the task starts: AppEntry
-    std::uint32_t platformVersion;   // see platform/build.h
-    ApplicationName* name;           // the name buffer the registration uses
-    const std::uint32_t* loaderWord; // 4000, directly after the name
+    std::uint32_t marker;
+    char signature[4];
+    void(RIM_CALL* entry)();  // where the kernel starts the task
+    std::uint32_t platformVersion;
+    ApplicationName* name;  // the very buffer registration uses
+    const std::uint32_t* loaderWord;
 };
 
 inline constexpr std::uint32_t headerMarker = 0xFFFFFFFF;

@@ -1,10 +1,18 @@
 #include "platform/ribbon.h"
 
+#include "sim/registration.h"
 #include "sim/trace.h"
+
+namespace sim {
+
+const char* registeredApplicationName = nullptr;
+
+}  // namespace sim
 
 extern "C" {
 
 void RIM_CALL RibbonRegister(const char* applicationName, std::int32_t a, std::int32_t b, std::int32_t c) {
+    sim::registeredApplicationName = applicationName;
     sim::TraceLine("RibbonRegister").Quoted(applicationName).Number(a).Number(b).Number(c);
 }
 

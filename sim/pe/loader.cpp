@@ -3,10 +3,13 @@
 // the application's task at the header's entry, playing a scenario script
 // read from standard input.
 //
-//   loader.exe MODULE SCRIPT-NAME < SCRIPT
+//   loader.exe MODULE SCRIPT-NAME-IN-HEX < SCRIPT
+//
+// The script's name, used in error messages, comes in hex: Wine's command
+// line would not carry every byte of it unchanged.
 //
 // Exit status: that of the scenario (0, or 2 at a bad line); 1 when the
-// module cannot be started.
+// module cannot be started or the application crashes.
 
 #include <fcntl.h>
 #include <io.h>
@@ -17,12 +20,15 @@
 #include <iostream>
 #include <iterator>
 #include <string>
+#include <string_view>
 
 #include "platform/application_header.h"
 #include "platform/build.h"
 #include "sim/scenario.h"
 
 namespace {
+
+std::string moduleName;
 
 [[noreturn]] void Refuse(const std::string& module, const std::string& problem) {
     std::fprintf(stderr, "clavenet-sim: %s: %s\n", module.c_str(), problem.c_str());
@@ -103,6 +109,36 @@ void CheckDependencyRecords(HMODULE module, const std::string& name) {
     }
 }
 
+// A fault in the application ends the run with one line on standard error,
+// instead of Wine's debugger writing its report onto the trace.
+LONG WINAPI ReportCrash(EXCEPTION_POINTERS* exception) {
+    std::fflush(stdout);
+    std::fprintf(stderr, "clavenet-sim: %s: the application crashed (exception 0x%08lX at %p)\n",
+                 moduleName.c_str(), exception->ExceptionRecord->ExceptionCode,
+                 exception->ExceptionRecord->ExceptionAddress);
+    std::fflush(stderr);
+    ExitProcess(1);
+}
+
+[[noreturn]] void Usage() {
+    std::fputs("usage: loader.exe MODULE SCRIPT-NAME-IN-HEX < SCRIPT\n", stderr);
+    std::exit(2);
+}
+
+std::string FromHex(const std::string& hex) {
+    constexpr std::string_view digits = "0123456789abcdef";
+    std::string text;
+    for (std::size_t i = 0; i < hex.size(); i += 2) {
+        const std::size_t high = digits.find(hex[i]);
+        const std::size_t low = i + 1 < hex.size() ? digits.find(hex[i + 1]) : std::string_view::npos;
+        if (high == std::string_view::npos || low == std::string_view::npos) {
+            Usage();
+        }
+        text += static_cast<char>(high * 16 + low);
+    }
+    return text;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -111,10 +147,10 @@ int main(int argc, char** argv) {
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stderr), _O_BINARY);
     if (argc != 3) {
-        std::fputs("usage: loader.exe MODULE SCRIPT-NAME < SCRIPT\n", stderr);
-        return 2;
+        Usage();
     }
-    const std::string moduleName = argv[1];
+    moduleName = argv[1];
+    const std::string scriptName = FromHex(argv[2]);
     const std::string script{std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>()};
 
     const HMODULE module = LoadLibraryA(moduleName.c_str());
@@ -126,5 +162,6 @@ int main(int argc, char** argv) {
     if constexpr (targetBuild != Build::Pager950) {
         CheckDependencyRecords(module, moduleName);
     }
-    sim::RunScenario(argv[2], script, header.entry);
+    SetUnhandledExceptionFilter(ReportCrash);
+    sim::RunScenario(scriptName, script, header.entry);
 }

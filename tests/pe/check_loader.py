@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """The handheld's loader under Wine: it starts only a module of its own
-generation, with a sound header and dependency records; and the runner's
---pe plays scripts the way the native runner does.
+generation, with a sound header and dependency records, and ends a crashed
+run with one line; and the runner's --pe plays scripts the way the native
+runner does.
 
     check_loader.py PE_DIRECTORY CLAVENET_SIM
 """
@@ -26,19 +27,27 @@ def wine_path(path):
 
 def load(loader_build, module_path):
     """Starts the module with an empty script; returns (status, stderr)."""
-    environment = dict(os.environ, WINEPREFIX=f"{pe_directory}/wineprefix", WINEDEBUG="-all",
-                       WINEDLLOVERRIDES="mscoree,mshtml=")
-    # As the runner does: Wine's background processes must not inherit the
-    # output we wait on.
-    subprocess.run(["wine", "cmd", "/c", "exit"], env=environment, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
-    result = subprocess.run(["wine", f"{pe_directory}/{loader_build}/loader.exe", wine_path(module_path), "empty"],
-                            input=b"", capture_output=True, env=environment, timeout=60)
+    # Wine as the runner sets it up (tools/clavenet-sim/wine.cpp), which has
+    # made the prefix before these tests run.
+    environment = dict(os.environ)
+    environment.setdefault("WINEPREFIX", f"{pe_directory}/wineprefix")
+    environment.setdefault("WINEDEBUG", "-all")
+    environment.setdefault("WINEDLLOVERRIDES", "mscoree,mshtml=")
+    # Wine's background processes must not inherit the output we wait on.
+    subprocess.run(["wine", "cmd", "/c", "exit"], env=environment, stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL, timeout=60)
+    result = subprocess.run(["wine", f"{pe_directory}/{loader_build}/loader.exe", wine_path(module_path),
+                             b"empty".hex()], input=b"", capture_output=True, env=environment, timeout=60)
     return result.returncode, result.stderr.decode()
+
+
+def export_address(pe, name):
+    return {s.name.decode(): s.address for s in pe.DIRECTORY_ENTRY_EXPORT.symbols}[name]
 
 
 class LoaderTest(unittest.TestCase):
     def setUp(self):
-        self.directory = tempfile.mkdtemp(dir=pe_directory)
+        self.directory = tempfile.mkdtemp()
 
     def tearDown(self):
         shutil.rmtree(self.directory)
@@ -50,8 +59,7 @@ class LoaderTest(unittest.TestCase):
         pe = pefile.PE(f"{pe_directory}/{build}/{MODULES[build]}")
         content = bytearray(pe.__data__)
         if export is not None:
-            rva = {s.name.decode(): s.address for s in pe.DIRECTORY_ENTRY_EXPORT.symbols}[export]
-            file_offset = pe.get_offset_from_rva(rva + offset)
+            file_offset = pe.get_offset_from_rva(export_address(pe, export) + offset)
             content[file_offset:file_offset + len(data)] = data
         copy = f"{self.directory}/{MODULES[build]}"
         with open(copy, "wb") as file:
@@ -86,6 +94,7 @@ class LoaderTest(unittest.TestCase):
             ("20", "RimHeader", 7, b"!", "not a RIM application"),
             ("21", "RimHeader", 12, b"\x00\x02", "made for platform version 0x0200, this handheld runs 0x0201"),
             ("950", "RimHeader", 12, b"\x01\x02", "made for platform version 0x0201, this handheld runs 0x0104"),
+            ("21", "RimHeader", 8, b"\x10\x00\x00\x00", "the application entry lies outside the module"),
             ("21", "_dUI32", 0, b"\x00\x00\x00\x00", "no valid dependency record _dUI32"),
             ("20", "_dRibbon", 0, b"\x04", "no valid dependency record _dRibbon"),
         ]
@@ -94,6 +103,17 @@ class LoaderTest(unittest.TestCase):
                 status, errors = load(build, self.patched(build, export, offset, data))
                 self.assertEqual(status, 1)
                 self.assertIn(problem, errors)
+
+    def test_a_crash_of_the_application_ends_the_run_with_one_line(self):
+        # The task starts in the name buffer: data, not code.
+        for build in MODULES:
+            with self.subTest(build=build):
+                pe = pefile.PE(f"{pe_directory}/{build}/{MODULES[build]}")
+                name_field = pe.get_data(export_address(pe, "RimHeader") + 16, 4)
+                status, errors = load(build, self.patched(build, "RimHeader", 8, name_field))
+                self.assertEqual(status, 1)
+                self.assertRegex(errors, r"^clavenet-sim: .*: the application crashed \(exception 0x[0-9A-F]{8} at ")
+                self.assertEqual(errors.count("\n"), 1)
 
 
 class RunnerTest(unittest.TestCase):
@@ -118,6 +138,16 @@ class RunnerTest(unittest.TestCase):
         native, pe = self.run_both(["--build", "21", "-"], "model 2\nkeyboard on\nserial 1g\ntype never\n")
         self.assertEqual(native[0], 2)
         self.assertIn("-:3: error:", native[2])
+        self.assertEqual(pe, native)
+
+    def test_the_script_is_named_alike_whatever_its_name(self):
+        with tempfile.TemporaryDirectory() as directory:
+            script = os.path.join(directory, 'b\u00e4d "name".scn')
+            with open(script, "w") as file:
+                file.write("keyboard on\nbogus\n")
+            native, pe = self.run_both(["--build", "20", script], "")
+        self.assertEqual(native[0], 2)
+        self.assertIn('b\u00e4d "name".scn:2: error:', native[2])
         self.assertEqual(pe, native)
 
 

@@ -168,12 +168,9 @@ class ModuleTest(unittest.TestCase):
                     self.assertEqual(record[10:24], name.ljust(14, b"\0"))
                 self.assertEqual(content[72:], bytes(len(content) - 72))
 
-    def test_dependency_records_are_the_same_in_both_os2_builds(self):
-        self.assertEqual(section_named(load("20"), b".rimdep").get_data()[4:24],
-                         section_named(load("21"), b".rimdep").get_data()[4:24])
-        records = [section_named(load(build), b".rimdep").get_data() for build in ("20", "21")]
-        for offset in (0, 24, 48):
-            self.assertEqual(records[0][offset + 4:offset + 24], records[1][offset + 4:offset + 24])
+    def test_dependency_records_are_the_same_bytes_in_both_os2_builds(self):
+        records = [section_named(load(build), b".rimdep").get_data()[:72] for build in ("20", "21")]
+        self.assertEqual(records[0], records[1])
 
     def test_exports_and_their_ordinals(self):
         for build, pe in modules():

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "shell/startup.h"
+#include "sim/registration.h"
 #include "tests/shell/shell_test.h"
 
 namespace {
@@ -57,6 +58,12 @@ TEST_F(StartupTest, AppEntryResetsTheSharedStateAndWaitsOnItsScreen) {
     EXPECT_EQ(appObject->ready, 1);
     EXPECT_EQ(appObject->shownScreen, activeScreen);
     EXPECT_STREQ(menuEntryStrings[KeyboardOnEntry], "Keyboard on");
+}
+
+TEST_F(StartupTest, RegistersFromTheNameBufferTheHeaderNames) {
+    sim::registeredApplicationName = nullptr;
+    RunUntilTaskWaits([] { AppEntry(); });
+    EXPECT_EQ(sim::registeredApplicationName, applicationName.text);
 }
 
 TEST_F(StartupTest, TheNameBufferIsFollowedByTheLoadersWord) {

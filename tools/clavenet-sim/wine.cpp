@@ -4,7 +4,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
@@ -19,6 +21,17 @@ constexpr const char* peDirectory = CLAVENET_PE_DIRECTORY;
 [[noreturn]] void CannotStart(const std::string& problem) {
     std::cerr << "clavenet-sim: " << problem << "\n";
     std::exit(1);
+}
+
+// Wine's command line would not carry every byte of a name unchanged.
+std::string Hex(const std::string& text) {
+    std::string hex;
+    for (const unsigned char byte : text) {
+        char digits[3];
+        std::snprintf(digits, sizeof digits, "%02x", byte);
+        hex += digits;
+    }
+    return hex;
 }
 
 std::string ModuleFile(const std::string& build) {
@@ -101,5 +114,5 @@ void RunUnderWine(const std::string& build, const std::string& scriptName, const
     }
     PrepareEnvironment();
     WarmUpWine();
-    std::exit(Run({"wine", loader, ModuleFile(build), scriptName}, script, false));
+    std::exit(Run({"wine", loader, ModuleFile(build), Hex(scriptName)}, script, false));
 }
