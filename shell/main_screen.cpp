@@ -76,7 +76,8 @@ void PrepareMenu(UiMenu& menu) {
     SetCurrentEntry(menu, open ? KeyboardOffEntry : KeyboardOnEntry);
 }
 
-bool IsEscape(const OsMessage& message) {
+// Only the builds with the Escape rule use it.
+[[maybe_unused]] bool IsEscape(const OsMessage& message) {
     return (message.event == KeyCharEvent || message.event == KeyStatusEvent) && message.subMessage == KeyEscape;
 }
 
