@@ -84,7 +84,7 @@ void PrepareMenu(UiMenu& menu) {
 // Waits until the application object asks for the menu.
 void RunScreenUntilMenu(MainScreen& screen) {
     for (;;) {
-        OsMessage message;
+        OsMessage message{};
         RimGetMessage(&message);
         if (message.device == SystemDevice && message.event == ClearTestFieldEvent) {
             ClearTestField(screen);
@@ -192,7 +192,7 @@ int RunMenu(MainScreen& screen) {
     application.ShowMenu(screen.menu);
     int code;
     for (;;) {
-        OsMessage message;
+        OsMessage message{};
         RimGetMessage(&message);
         if (message.device != KeypadDevice) {
             continue;
