@@ -1,0 +1,41 @@
+// Plays a fuzz input against the whole program on the simulated handheld:
+// the program starts at AppEntry, and whenever its task waits with nothing
+// queued, the next step runs, after the checks of program_checks.h.
+#pragma once
+
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "shell/main_screen.h"
+
+namespace fuzz {
+
+// Takes one step from the input; called only while input remains.
+using StepPlayer = void (*)(FuzzedDataProvider& input);
+
+// Starts the program on a handheld whose tick counter and device type come
+// from the input, runs `setUp` at the first wait, then plays steps until the
+// input is used up. `models`: as for WatchProgram.
+void PlayOnHandheld(FuzzedDataProvider& input, std::initializer_list<KeyboardType> models,
+                    const std::function<void()>& setUp, StepPlayer playStep);
+
+// A step for the task's next turns, before the input goes on.
+void Then(std::function<void()> step);
+
+// The user's actions, as a scenario's commands do them.
+void ChooseMenuEntry(std::int32_t entry);  // MenuCancelled: Escape
+void QueueKeypadInput(std::int32_t event, std::int32_t subMessage);
+// Delivers the event to the callback, and queues one of devices 1 and 2
+// for the task too.
+void RaiseEvent(std::int32_t device, std::int32_t event);
+// Lets the ticks pass one timer expiry a turn, so that the task handles what
+// each one posted to it before the next.
+void WaitTicks(std::uint64_t ticks);
+
+// The bursts of bytes that a keyboard sends: 1 to 8 bytes.
+std::vector<std::uint8_t> ConsumeSerialBurst(FuzzedDataProvider& input);
+
+}  // namespace fuzz
