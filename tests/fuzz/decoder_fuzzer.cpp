@@ -25,10 +25,9 @@ void SwitchLinkOn() {
 }
 
 void PlayLinkStep(FuzzedDataProvider& input) {
-    switch (input.ConsumeIntegralInRange(0, 3)) {
-    case 0: fuzz::RaiseEvent(SystemDevice, CloseLinkEvent); break;
-    case 1: fuzz::RaiseEvent(IdleCheckDevice, IdleCheckEvent); break;
-    case 2: sim::SetPortFails(input.ConsumeBool()); break;
+    switch (input.ConsumeIntegralInRange(0, 2)) {
+    case 0: fuzz::RaiseKernelEvent(input); break;
+    case 1: sim::SetPortFails(input.ConsumeBool()); break;
     default: SwitchLinkOn(); break;
     }
 }

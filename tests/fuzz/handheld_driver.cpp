@@ -96,7 +96,19 @@ void QueueKeypadInput(std::int32_t event, std::int32_t subMessage) {
     sim::QueueTaskMessage(message);
 }
 
-void RaiseEvent(std::int32_t device, std::int32_t event) {
+void RaiseKernelEvent(FuzzedDataProvider& input) {
+    struct KernelEvent {
+        std::int32_t device;
+        std::int32_t event;
+    };
+    constexpr KernelEvent kernelEvents[] = {
+        {SystemDevice, CloseLinkEvent}, {SystemDevice, ClearTestFieldEvent}, {IdleCheckDevice, IdleCheckEvent},
+        {TimerDevice, RepeatTimer},     {TimerDevice, LinkTimer},            {SerialDevice, SerialDataEvent},
+    };
+    const auto [device, event] =
+        input.ConsumeBool()
+            ? input.PickValueInArray(kernelEvents)
+            : KernelEvent{input.ConsumeIntegralInRange(SystemDevice, SerialDevice), input.ConsumeIntegral<std::int32_t>()};
     sim::DeliverEvent(device, event);
     if (device == SystemDevice || device == KeypadDevice) {
         OsMessage message{};

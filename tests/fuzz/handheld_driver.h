@@ -28,9 +28,11 @@ void Then(std::function<void()> step);
 // The user's actions, as a scenario's commands do them.
 void ChooseMenuEntry(std::int32_t entry);  // MenuCancelled: Escape
 void QueueKeypadInput(std::int32_t event, std::int32_t subMessage);
-// Delivers the event to the callback, and queues one of devices 1 and 2
-// for the task too.
-void RaiseEvent(std::int32_t device, std::int32_t event);
+// Delivers one of the events the program registers for (or, now and then,
+// any other) to the callback, and queues one of devices 1 and 2 for the
+// task too. Serial-data and timer events come at any time, as those the
+// kernel raised just before the link closed would.
+void RaiseKernelEvent(FuzzedDataProvider& input);
 // Lets the ticks pass one timer expiry a turn, so that the task handles what
 // each one posted to it before the next.
 void WaitTicks(std::uint64_t ticks);

@@ -41,18 +41,6 @@ void PlayKeypadStep(FuzzedDataProvider& input) {
     fuzz::QueueKeypadInput(event, subMessage);
 }
 
-void PlayEventStep(FuzzedDataProvider& input) {
-    switch (input.ConsumeIntegralInRange(0, 3)) {
-    case 0: fuzz::RaiseEvent(SystemDevice, CloseLinkEvent); break;
-    case 1: fuzz::RaiseEvent(IdleCheckDevice, IdleCheckEvent); break;
-    case 2: fuzz::RaiseEvent(SystemDevice, ClearTestFieldEvent); break;
-    default:
-        fuzz::RaiseEvent(input.ConsumeIntegralInRange(SystemDevice, SerialDevice),
-                         input.ConsumeIntegral<std::int32_t>());
-        break;
-    }
-}
-
 void PlayStep(FuzzedDataProvider& input) {
     switch (input.ConsumeIntegralInRange(0, 10)) {
     case 0:
@@ -71,7 +59,7 @@ void PlayStep(FuzzedDataProvider& input) {
         Wait(input.ConsumeIntegralInRange<std::uint32_t>(1, longestWait));
         break;
     case 5:
-        PlayEventStep(input);
+        fuzz::RaiseKernelEvent(input);
         break;
     case 6:
         sim::SetForeground(input.PickValueInArray({sim::Foreground::App, sim::Foreground::Clavenet,
