@@ -3,11 +3,13 @@
 #include <bitset>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "keyboards/key_posting.h"
 #include "keyboards/scan_tables.h"
 #include "shell/keyboard_link.h"
 #include "sim/kernel.h"
+#include "sim/trace.h"
 #include "sim/ui_engine.h"
 
 namespace fuzz {
@@ -74,6 +76,10 @@ void OnKernelCall(sim::KernelCall call) {
 }  // namespace
 
 void Fail(const char* what) {
+    // What the handheld saw up to here tells how the input got there.
+    for (const std::string& line : sim::TraceLines()) {
+        std::fprintf(stderr, "%s\n", line.c_str());
+    }
     std::fprintf(stderr, "fuzz check failed: %s\n", what);
     std::abort();
 }
