@@ -50,7 +50,7 @@ void PlayStep(FuzzedDataProvider& input) {
         PlayLinkStep(input);
         break;
     default:
-        sim::ReceiveSerial(fuzz::ConsumeSerialBurst(input));
+        fuzz::SendSerialBurst(input);
         break;
     }
 }
@@ -58,9 +58,8 @@ void PlayStep(FuzzedDataProvider& input) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    FuzzedDataProvider input(data, size);
     fuzz::PlayOnHandheld(
-        input, {FUZZED_KEYBOARD},
+        data, size, {FUZZED_KEYBOARD},
         [] {
             sim::ChooseKeyboardType(FUZZED_KEYBOARD);
             SwitchLinkOn();

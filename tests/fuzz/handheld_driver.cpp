@@ -61,8 +61,9 @@ void WaitUntil(std::uint64_t end) {
 
 }  // namespace
 
-void PlayOnHandheld(FuzzedDataProvider& input, std::initializer_list<KeyboardType> models,
+void PlayOnHandheld(const std::uint8_t* data, std::size_t size, std::initializer_list<KeyboardType> models,
                     const std::function<void()>& setUp, StepPlayer playStep) {
+    FuzzedDataProvider input(data, size);
     sim::ResetKernel(input.ConsumeIntegral<std::uint32_t>());
     sim::SetDeviceType(input.ConsumeIntegral<std::uint8_t>());
     sim::ResetUiEngine();
@@ -123,8 +124,8 @@ void WaitTicks(std::uint64_t ticks) {
     Then([end] { WaitUntil(end); });
 }
 
-std::vector<std::uint8_t> ConsumeSerialBurst(FuzzedDataProvider& input) {
-    return input.ConsumeBytes<std::uint8_t>(input.ConsumeIntegralInRange<std::size_t>(1, 8));
+void SendSerialBurst(FuzzedDataProvider& input) {
+    sim::ReceiveSerial(input.ConsumeBytes<std::uint8_t>(input.ConsumeIntegralInRange<std::size_t>(1, 8)));
 }
 
 }  // namespace fuzz

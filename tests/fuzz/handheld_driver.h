@@ -7,7 +7,6 @@
 
 #include <cstdint>
 #include <functional>
-#include <vector>
 
 #include "shell/main_screen.h"
 
@@ -19,7 +18,7 @@ using StepPlayer = void (*)(FuzzedDataProvider& input);
 // Starts the program on a handheld whose tick counter and device type come
 // from the input, runs `setUp` at the first wait, then plays steps until the
 // input is used up. `models`: as for WatchProgram.
-void PlayOnHandheld(FuzzedDataProvider& input, std::initializer_list<KeyboardType> models,
+void PlayOnHandheld(const std::uint8_t* data, std::size_t size, std::initializer_list<KeyboardType> models,
                     const std::function<void()>& setUp, StepPlayer playStep);
 
 // A step for the task's next turns, before the input goes on.
@@ -37,7 +36,7 @@ void RaiseKernelEvent(FuzzedDataProvider& input);
 // each one posted to it before the next.
 void WaitTicks(std::uint64_t ticks);
 
-// The bursts of bytes that a keyboard sends: 1 to 8 bytes.
-std::vector<std::uint8_t> ConsumeSerialBurst(FuzzedDataProvider& input);
+// The keyboard sends a burst of 1 to 8 bytes.
+void SendSerialBurst(FuzzedDataProvider& input);
 
 }  // namespace fuzz

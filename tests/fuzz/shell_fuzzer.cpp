@@ -69,7 +69,7 @@ void PlayStep(FuzzedDataProvider& input) {
         sim::SetPortFails(input.ConsumeBool());
         break;
     default:
-        sim::ReceiveSerial(fuzz::ConsumeSerialBurst(input));
+        fuzz::SendSerialBurst(input);
         break;
     }
 }
@@ -77,10 +77,8 @@ void PlayStep(FuzzedDataProvider& input) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    FuzzedDataProvider input(data, size);
-    ticksLeft = ticksPerInput;
     fuzz::PlayOnHandheld(
-        input, {FlexisKeyboard, PocketopKeyboard, GoTypeKeyboard, HappyHackingKeyboard, PalmPortableKeyboard},
-        [] {}, &PlayStep);
+        data, size, {FlexisKeyboard, PocketopKeyboard, GoTypeKeyboard, HappyHackingKeyboard, PalmPortableKeyboard},
+        [] { ticksLeft = ticksPerInput; }, &PlayStep);
     return 0;
 }
