@@ -45,7 +45,8 @@ void OnTaskWaits() {
         } else if (play.input->remaining_bytes() > 0) {
             play.playStep(*play.input);
         } else {
-            // Nothing on this frame or above it needs destroying.
+            // The task stays where it waits. Nothing on the frames left
+            // behind needs destroying: the screen's destructors do nothing.
             std::longjmp(inputUsedUp, 1);
         }
     }
