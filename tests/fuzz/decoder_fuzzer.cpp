@@ -3,8 +3,8 @@
 // bytes come in, interleaved with waits that deliver RepeatTimer expiries,
 // tick jumps of any length, changes of the application in front, and the
 // link closing and opening again. Clavenet itself is never in front here
-// (the shell target has it): its keys would reach the menu and could switch
-// the link on behind the harness's back.
+// (the shell target has it): the keys would reach its menu and could switch
+// the link on again with LinkTimer running.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdint>
