@@ -5,7 +5,7 @@
 
 void DecodePalmPortable() {
     bool handled = false;
-    RepeatingRead read;
+    RepeatingRead read{};
     while (ReadRepeatingKey(handled, read)) {
         KeyCode code = keyRepeatState.heldKey;
         if (read.transition != KeyTransition::TimerRepeat) {

@@ -36,7 +36,7 @@ bool LayerOn(std::int32_t layer) { return (LayerFlags & layer) != 0; }
 
 void DecodePocketop() {
     bool handled = false;
-    RepeatingRead read;
+    RepeatingRead read{};
     while (ReadRepeatingKey(handled, read)) {
         KeyCode code = keyRepeatState.heldKey;
         if (read.transition != KeyTransition::TimerRepeat) {

@@ -27,7 +27,7 @@ template <typename Result, typename Object, typename... Arguments>
 Result CallVirtualOperation(Object& object, int slot, Arguments... arguments) {
     using Operation = Result(UI_THISCALL*)(Object*, Arguments...);
     const Operation* table;
-    __builtin_memcpy(&table, &object, sizeof table);
+    __builtin_memcpy(&table, static_cast<const void*>(&object), sizeof table);
     return table[slot](&object, arguments...);
 }
 

@@ -76,14 +76,15 @@ void PrepareMenu(UiMenu& menu) {
     SetCurrentEntry(menu, open ? KeyboardOffEntry : KeyboardOnEntry);
 }
 
-bool IsEscape(const OsMessage& message) {
+// Only the builds with the Escape rule use it.
+[[maybe_unused]] bool IsEscape(const OsMessage& message) {
     return (message.event == KeyCharEvent || message.event == KeyStatusEvent) && message.subMessage == KeyEscape;
 }
 
 // Waits until the application object asks for the menu.
 void RunScreenUntilMenu(MainScreen& screen) {
     for (;;) {
-        OsMessage message;
+        OsMessage message{};
         RimGetMessage(&message);
         if (message.device == SystemDevice && message.event == ClearTestFieldEvent) {
             ClearTestField(screen);
@@ -191,7 +192,7 @@ int RunMenu(MainScreen& screen) {
     application.ShowMenu(screen.menu);
     int code;
     for (;;) {
-        OsMessage message;
+        OsMessage message{};
         RimGetMessage(&message);
         if (message.device != KeypadDevice) {
             continue;

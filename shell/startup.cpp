@@ -16,13 +16,14 @@ std::int32_t staticsInitialised;
 
 namespace {
 
-void DestroyAppObject() { appObject.Destroy(); }
+// Kept in the module although the exit hook below drops it: the destructor
+// stays bound to the engine like every other operation on the application
+// object.
+[[gnu::used]] void DestroyAppObject() { appObject.Destroy(); }
 
 // Where a C runtime would remember the destructor for the exit; the task
-// never exits, so nothing is kept. Out of the optimiser's sight all the
-// same: the destructor handed to it stays part of the module, bound to the
-// engine like every other operation on the application object.
-[[gnu::noipa]] int RegisterExitFunction(StaticFunction) { return 0; }
+// never exits, so nothing is kept.
+int RegisterExitFunction(StaticFunction) { return 0; }
 
 void ConstructAppObject() {
     appObject.Construct();

@@ -18,7 +18,8 @@ public:
     void Construct(Arguments... arguments) {
         new (storage_) Object(arguments...);
     }
-    void Destroy() { Get()->~Object(); }
+    // The object is exactly an Object: its own destructor, not a virtual call.
+    void Destroy() { Get()->Object::~Object(); }
     Object* Get() { return std::launder(reinterpret_cast<Object*>(storage_)); }
     Object* operator->() { return Get(); }
 

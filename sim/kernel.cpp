@@ -42,6 +42,7 @@ struct Kernel {
     std::deque<OsMessage> taskMessages;
     TaskWaitHandler taskWaitHandler = nullptr;
     std::uint64_t yields = 0;
+    KernelCallObserver observer = nullptr;
 };
 
 Kernel kernel;
@@ -51,6 +52,12 @@ const char* TaskName(TaskId task) {
     case clavenetTask: return "clavenet";
     case appTask: return "app";
     default: return nullptr;
+    }
+}
+
+void Observe(KernelCall call) {
+    if (kernel.observer != nullptr) {
+        kernel.observer(call);
     }
 }
 
@@ -150,6 +157,10 @@ bool TaskHasMessages() { return !kernel.taskMessages.empty(); }
 
 void SetTaskWaitHandler(TaskWaitHandler handler) { kernel.taskWaitHandler = handler; }
 
+bool TimerRunning(std::int32_t timer) { return kernel.timers.contains(timer); }
+
+void ObserveKernelCalls(KernelCallObserver observer) { kernel.observer = observer; }
+
 const std::vector<PostedMessage>& PostedMessages() { return kernel.posted; }
 
 std::string ApplicationText() { return kernel.applicationText; }
@@ -191,6 +202,7 @@ int RIM_CALL RimPostMessage(TaskId task, OsMessage* message) {
     line.Number(message->device).Number(message->event).Number(message->subMessage);
     line.Number(message->reserved1).Number(message->reserved2);
     line.Number(message->data0).Number(message->data1);
+    sim::Observe(sim::KernelCall::Post);
     return 1;
 }
 
@@ -212,6 +224,7 @@ void RIM_CALL RimSetTimer(std::int32_t timer, std::int32_t interval, std::int32_
     } else {
         kernel.timers.erase(timer);
     }
+    sim::Observe(sim::KernelCall::SetTimer);
 }
 
 void RIM_CALL RimSleep(std::int32_t units) { TraceLine("RimSleep").Number(units); }
@@ -249,6 +262,7 @@ int RIM_CALL CommOpenPort(std::int32_t baud, std::int32_t dataBits, std::int32_t
 void RIM_CALL CommSetDsr(std::int32_t level) { TraceLine("CommSetDsr").Number(level); }
 
 int RIM_CALL CommReadChar() {
+    sim::Observe(sim::KernelCall::PortRead);
     if (kernel.received.empty()) {
         return -1;
     }

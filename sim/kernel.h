@@ -57,6 +57,15 @@ bool TaskHasMessages();
 using TaskWaitHandler = void (*)();
 void SetTaskWaitHandler(TaskWaitHandler handler);
 
+bool TimerRunning(std::int32_t timer);
+
+// The program's calls that a harness checks at the moment they are made.
+enum class KernelCall { Post, PortRead, SetTimer };
+// Called as the program makes each of those calls (a post or a timer call
+// once it has taken effect); null: nobody watches.
+using KernelCallObserver = void (*)(KernelCall call);
+void ObserveKernelCalls(KernelCallObserver observer);
+
 const std::vector<PostedMessage>& PostedMessages();
 // What the application in front would show: the printable characters posted
 // to it, less those that Backspace took back.

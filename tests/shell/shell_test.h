@@ -6,7 +6,6 @@
 
 #include <csetjmp>
 #include <cstring>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,6 +14,7 @@
 #include "shell/event_router.h"
 #include "shell/keyboard_link.h"
 #include "shell/main_screen.h"
+#include "shell/startup.h"
 #include "sim/kernel.h"
 #include "sim/trace.h"
 #include "sim/ui_engine.h"
@@ -29,16 +29,18 @@ protected:
         linkOpen = 0;
         lastActivityTick = 0;
         FillMenuEntryStrings();
-        application = &applicationObject.emplace();
-        screen = &screenObject.emplace(application);
+        applicationObject.Construct();
+        application = applicationObject.Get();
+        screenObject.Construct(application);
+        screen = screenObject.Get();
         application->ShowScreen(*screen);
         activeScreen = screen;
     }
 
     void TearDown() override {
         activeScreen = nullptr;
-        screenObject.reset();
-        applicationObject.reset();
+        screenObject.Destroy();
+        applicationObject.Destroy();
         sim::SetTaskWaitHandler(nullptr);
     }
 
@@ -65,8 +67,8 @@ protected:
     MainScreen* screen = nullptr;
 
 private:
-    std::optional<UiApplication> applicationObject;
-    std::optional<MainScreen> screenObject;
+    StaticObject<UiApplication> applicationObject;
+    StaticObject<MainScreen> screenObject;
     static inline std::jmp_buf taskWaits;
 };
 

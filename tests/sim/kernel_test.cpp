@@ -217,6 +217,27 @@ TEST_F(SimKernelTest, SteppedWaitDeliversOneExpiryAtATime) {
     EXPECT_EQ(sim::CurrentTick(), 12u);
 }
 
+// What the observer saw: each call with whether RepeatTimer ran right then.
+std::vector<std::pair<sim::KernelCall, bool>> observedCalls;
+
+TEST_F(SimKernelTest, TheObserverSeesPostsReadsAndTimerCallsOnceTheyTookEffect) {
+    observedCalls.clear();
+    sim::ObserveKernelCalls([](sim::KernelCall call) {
+        observedCalls.emplace_back(call, sim::TimerRunning(RepeatTimer));
+    });
+    CommOpenPort(9600, 8, 0, 1, 1, 1);
+    sim::QueueSerial({0x1c});
+    RimSetTimer(RepeatTimer, 5, 1);
+    OsMessage message{KeypadDevice, KeyCharEvent, 'a', 0, 0, 0, 0};
+    RimPostMessage(sim::appTask, &message);
+    EXPECT_EQ(CommReadChar(), 0x1c);
+    RimSetTimer(RepeatTimer, 0, 1);
+    EXPECT_FALSE(sim::TimerRunning(RepeatTimer));
+    using enum sim::KernelCall;
+    EXPECT_EQ(observedCalls, (std::vector<std::pair<sim::KernelCall, bool>>{
+                                 {SetTimer, true}, {Post, true}, {PortRead, true}, {SetTimer, false}}));
+}
+
 TEST(QuoteForTraceTest, EscapesQuotesBackslashesAndUnprintableBytes) {
     const std::pair<std::string, std::string> cases[] = {
         {"", R"("")"},
