@@ -1,5 +1,6 @@
 #include "sim/keyboards.h"
 
+#include <iterator>
 #include <optional>
 #include <span>
 #include <string>
@@ -10,6 +11,7 @@
 #include "keyboards/key_codes.h"
 #include "keyboards/palm_portable.h"
 #include "keyboards/pocketop.h"
+#include "shell/main_screen.h"
 
 namespace sim {
 
@@ -37,6 +39,7 @@ struct Layer {
 
 struct Keyboard {
     const char* name;
+    const char* scriptName;
     std::span<const KeyCode> layout;
     Encoding encoding;
     ShiftLegend shiftLegend;
@@ -49,11 +52,11 @@ constexpr Layer pocketopLayers[] = {
 };
 
 const Keyboard keyboards[] = {
-    {"Flexis", flexisScanTable.codes, Encoding::HighBitPresses, usShiftLegend, {}},
-    {"Pocketop", pocketopScanTable.codes, Encoding::HighBitBreaks, pocketopShiftLegend, pocketopLayers},
-    {"GoType", goTypeScanTable.codes, Encoding::HighBitBreaks, usShiftLegend, {}},
-    {"Happy Hacking", happyHackingScanTable.codes, Encoding::ScanCodeSet2, usShiftLegend, {}},
-    {"Palm Portable", palmPortableScanTable.codes, Encoding::HighBitBreaks, usShiftLegend, {}},
+    {"Flexis", "flexis", flexisScanTable.codes, Encoding::HighBitPresses, usShiftLegend, {}},
+    {"Pocketop", "pocketop", pocketopScanTable.codes, Encoding::HighBitBreaks, pocketopShiftLegend, pocketopLayers},
+    {"GoType", "gotype", goTypeScanTable.codes, Encoding::HighBitBreaks, usShiftLegend, {}},
+    {"Happy Hacking", "happy-hacking", happyHackingScanTable.codes, Encoding::ScanCodeSet2, usShiftLegend, {}},
+    {"Palm Portable", "palm-portable", palmPortableScanTable.codes, Encoding::HighBitBreaks, usShiftLegend, {}},
 };
 
 bool IsLetter(char character) { return character >= 'a' && character <= 'z'; }
@@ -145,6 +148,11 @@ Typing TypeOnKeyboard(std::int32_t model, std::string_view text) {
     return typing;
 }
 
+const std::int32_t KeyboardCount = static_cast<std::int32_t>(std::size(keyboards));
+static_assert(std::size(keyboards) == KeyboardTypeCount, "one keyboard a model of the \"Keyboard type:\" field");
+
 const char* KeyboardName(std::int32_t model) { return keyboards[model].name; }
+
+const char* KeyboardScriptName(std::int32_t model) { return keyboards[model].scriptName; }
 
 }  // namespace sim

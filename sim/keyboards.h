@@ -22,6 +22,11 @@ struct Typing {
 // where the character needs one.
 Typing TypeOnKeyboard(std::int32_t model, std::string_view text);
 
+// The models in the order of the "Keyboard type:" field.
+extern const std::int32_t KeyboardCount;
+// As the screen shows it ("Happy Hacking") and as a script names it
+// ("happy-hacking").
 const char* KeyboardName(std::int32_t model);
+const char* KeyboardScriptName(std::int32_t model);
 
 }  // namespace sim

@@ -5,6 +5,7 @@
 #include <deque>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -18,9 +19,10 @@ namespace sim {
 
 namespace {
 
-constexpr std::int32_t KeyboardTypeCount = 5;
-constexpr std::int32_t MenuEntryCount = 5;
+// The script language's menu entries are 0..4.
+constexpr std::int64_t LastMenuEntry = 4;
 constexpr std::int32_t CancelMenu = -1;
+constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
 
 struct ScriptLine {
     int number;
@@ -30,7 +32,8 @@ struct ScriptLine {
 
 std::vector<ScriptLine> SplitLines(const std::string& script) {
     std::vector<ScriptLine> lines;
-    std::size_t begin = 0;
+    // Editors that save UTF-8 may put a byte-order mark in front.
+    std::size_t begin = script.starts_with(byteOrderMark) ? byteOrderMark.size() : 0;
     for (int number = 1; begin <= script.size(); ++number) {
         std::size_t end = script.find('\n', begin);
         if (end == std::string::npos) {
@@ -67,7 +70,14 @@ struct ScriptError {
     std::string message;
 };
 
-std::string Quote(std::string_view word) { return "\"" + std::string(word) + "\""; }
+// A word of the script as an error shows it: bytes that would not print are
+// escaped, as in the trace.
+std::string Quote(std::string_view word) { return QuoteForTrace(word); }
+
+bool LooksLikeNumber(std::string_view word) {
+    const std::size_t first = !word.empty() && word[0] == '-' ? 1 : 0;
+    return first < word.size() && word[first] >= '0' && word[first] <= '9';
+}
 
 std::int64_t ParseNumber(const std::string& word, std::int64_t min, std::int64_t max, std::string_view what) {
     std::string_view digits = word;
@@ -127,27 +137,38 @@ void ExpectArguments(const ScriptLine& line, std::size_t count) {
     }
 }
 
-// The index of `word` in `names`; failing that, when `numbersUpTo` is given,
-// the number the word writes in 0..numbersUpTo.
-template <std::size_t Size>
-std::int32_t ParseChoice(const std::string& word, const char* const (&names)[Size], std::string_view what,
+// The index of `word` in `names` (an empty name only holds its index's
+// place); failing that, when `numbersUpTo` is given, the number the word
+// writes in 0..numbersUpTo.
+std::int32_t ParseChoice(const std::string& word, std::span<const std::string> names, std::string_view what,
                          std::optional<std::int64_t> numbersUpTo = std::nullopt) {
-    for (std::size_t index = 0; index < Size; ++index) {
-        if (word == names[index]) {
+    for (std::size_t index = 0; index < names.size(); ++index) {
+        if (!names[index].empty() && word == names[index]) {
             return static_cast<std::int32_t>(index);
         }
     }
-    if (numbersUpTo) {
+    if (numbersUpTo && LooksLikeNumber(word)) {
         return static_cast<std::int32_t>(ParseNumber(word, 0, *numbersUpTo, what));
     }
     std::string expected;
-    for (const char* name : names) {
-        expected += (expected.empty() ? "" : " or ") + std::string(name);
+    for (const std::string& name : names) {
+        if (!name.empty()) {
+            expected += (expected.empty() ? "" : " or ") + name;
+        }
+    }
+    if (numbersUpTo) {
+        expected += " or 0.." + std::to_string(*numbersUpTo);
     }
     throw ScriptError{Quote(word) + " is not a choice of " + std::string(what) + " (" + expected + ")"};
 }
 
-constexpr const char* keyboardTypeNames[] = {"flexis", "pocketop", "gotype", "happy-hacking", "palm-portable"};
+std::vector<std::string> ModelNames() {
+    std::vector<std::string> names;
+    for (std::int32_t model = 0; model < KeyboardCount; ++model) {
+        names.emplace_back(KeyboardScriptName(model));
+    }
+    return names;
+}
 
 OsMessage KeypadInput(std::int32_t event, std::int32_t subMessage) {
     OsMessage message{};
@@ -165,13 +186,14 @@ ScenarioRunner* runner = nullptr;
 
 class ScenarioRunner {
 public:
-    ScenarioRunner(std::string scriptName, const std::string& script, ApplicationEntry entry)
-        : scriptName_(std::move(scriptName)), lines_(SplitLines(script)), entry_(entry) {}
+    ScenarioRunner(std::string scriptName, const std::string& script, ApplicationEntry entry,
+                   const ScenarioOptions& options)
+        : scriptName_(std::move(scriptName)), lines_(SplitLines(script)), entry_(entry), options_(options) {}
 
     [[noreturn]] void Run() {
         ResetKernel(0);
         ResetUiEngine();
-        StreamTraceTo(stdout);
+        StreamTraceTo(stdout, {.explain = options_.explain, .foldRepeats = options_.foldRepeats});
         while (next_ < lines_.size() && IsBeforeStart(lines_[next_])) {
             RunLine(lines_[next_++]);
         }
@@ -206,13 +228,13 @@ private:
         started_ = true;
         SetTaskWaitHandler([] { runner->OnTaskWaits(); });
         entry_();
-        std::fflush(stdout);
+        FlushTrace();
         std::fputs("clavenet-sim: the application's task returned\n", stderr);
         std::exit(1);
     }
 
     [[noreturn]] static void Finish(int status) {
-        std::fflush(stdout);
+        FlushTrace();
         std::exit(status);
     }
 
@@ -226,7 +248,7 @@ private:
         try {
             action();
         } catch (const ScriptError& error) {
-            std::fflush(stdout);
+            FlushTrace();
             std::fprintf(stderr, "%s:%d: error: %s\n", scriptName_.c_str(), line.number, error.message.c_str());
             Finish(2);
         }
@@ -255,20 +277,17 @@ private:
             throw ScriptError{"\"start\" after the start"};
         } else if (command == "model") {
             ExpectArguments(line, 1);
-            ChooseKeyboardType(ParseChoice(line.words[1], keyboardTypeNames, "model", KeyboardTypeCount - 1));
+            ChooseKeyboardType(ParseChoice(line.words[1], ModelNames(), "model", KeyboardCount - 1));
         } else if (command == "keyboard") {
             ExpectArguments(line, 1);
-            constexpr const char* onOff[] = {"on", "off"};
+            const std::string onOff[] = {"on", "off"};
             const std::int32_t choice = ParseChoice(line.words[1], onOff, "keyboard");
             ChooseFromMenu(choice == 0 ? 1 : 2);
         } else if (command == "menu") {
             ExpectArguments(line, 1);
-            if (line.words[1] == "cancel") {
-                ChooseFromMenu(CancelMenu);
-            } else {
-                constexpr const char* entries[] = {"", "on", "off", "close"};
-                ChooseFromMenu(ParseChoice(line.words[1], entries, "menu", MenuEntryCount - 1));
-            }
+            const std::string entries[] = {"", "on", "off", "close", "cancel"};
+            const std::int32_t entry = ParseChoice(line.words[1], entries, "menu", LastMenuEntry);
+            ChooseFromMenu(line.words[1] == "cancel" ? CancelMenu : entry);
         } else if (command == "key") {
             ExpectArguments(line, 2);
             const auto event = static_cast<std::int32_t>(ParseNumber(line.words[1], INT32_MIN, INT32_MAX, "key"));
@@ -282,9 +301,11 @@ private:
             for (std::size_t i = 1; i < line.words.size(); ++i) {
                 bytes.push_back(ParseHexByte(line.words[i]));
             }
+            NoteIfLinkClosed(line);
             ReceiveSerial(bytes);
         } else if (command == "type") {
             Type(RestOfLine(line));
+            NoteIfLinkClosed(line);
         } else if (command == "wait") {
             ExpectArguments(line, 1);
             const std::uint64_t end = ElapsedTicks() + static_cast<std::uint64_t>(
@@ -303,12 +324,12 @@ private:
             }
         } else if (command == "foreground") {
             ExpectArguments(line, 1);
-            constexpr const char* who[] = {"app", "clavenet", "none"};
+            const std::string who[] = {"app", "clavenet", "none"};
             constexpr Foreground foregrounds[] = {Foreground::App, Foreground::Clavenet, Foreground::None};
             SetForeground(foregrounds[ParseChoice(line.words[1], who, "foreground")]);
         } else if (command == "port") {
             ExpectArguments(line, 1);
-            constexpr const char* states[] = {"ok", "fail"};
+            const std::string states[] = {"ok", "fail"};
             SetPortFails(ParseChoice(line.words[1], states, "port") == 1);
         } else if (command == "screen") {
             ExpectArguments(line, 0);
@@ -317,6 +338,7 @@ private:
                 .Word("test=" + QuoteForTrace(TestFieldText()))
                 .Word(MenuShown() ? "menu=shown" : "menu=hidden")
                 .Word(PortOpen() ? "link=open" : "link=closed");
+            TraceComment(ScreenPicture());
         } else if (command == "note") {
             TraceLine("Note").Quoted(RestOfLine(line));
         } else if (command == "app") {
@@ -324,6 +346,16 @@ private:
             TraceLine("App").Word("text=" + QuoteForTrace(ApplicationText()));
         } else {
             throw ScriptError{"unknown command " + Quote(command)};
+        }
+    }
+
+    // Bytes sent to a closed port are lost, as on the handheld; a script
+    // that sends them most likely forgot "keyboard on".
+    void NoteIfLinkClosed(const ScriptLine& line) const {
+        if (!PortOpen()) {
+            FlushTrace();
+            std::fprintf(stderr, "# note: %s:%d: the link is closed: the keyboard's bytes are lost\n",
+                         scriptName_.c_str(), line.number);
         }
     }
 
@@ -381,6 +413,7 @@ private:
     std::string scriptName_;
     std::vector<ScriptLine> lines_;
     ApplicationEntry entry_;
+    ScenarioOptions options_;
     std::size_t next_ = 0;
     bool started_ = false;
     std::optional<std::uint8_t> deviceType_;
@@ -389,8 +422,9 @@ private:
 
 }  // namespace
 
-void RunScenario(const std::string& scriptName, const std::string& script, ApplicationEntry entry) {
-    static ScenarioRunner scenario(scriptName, script, entry);
+void RunScenario(const std::string& scriptName, const std::string& script, ApplicationEntry entry,
+                 const ScenarioOptions& options) {
+    static ScenarioRunner scenario(scriptName, script, entry, options);
     runner = &scenario;
     scenario.Run();
 }

@@ -9,10 +9,17 @@ namespace sim {
 
 using ApplicationEntry = void (*)();
 
+// How the trace is written for people (the plain trace is for tools).
+struct ScenarioOptions {
+    bool explain = false;      // a comment on each line that names its numbers
+    bool foldRepeats = false;  // long runs of the same line counted, not written
+};
+
 // Starts the program at `entry` when the script says so and plays the rest
 // of the script whenever the program's task waits for a message. The trace
 // goes to standard output, a bad line's message to standard error. Never
 // returns: exits 0 when the whole script ran, 2 at a bad line.
-[[noreturn]] void RunScenario(const std::string& scriptName, const std::string& script, ApplicationEntry entry);
+[[noreturn]] void RunScenario(const std::string& scriptName, const std::string& script, ApplicationEntry entry,
+                              const ScenarioOptions& options = {});
 
 }  // namespace sim

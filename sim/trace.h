@@ -27,9 +27,23 @@ private:
     std::string line_;
 };
 
+// How streamed lines are written for people.
+struct TraceStyle {
+    // A comment after each line that names what its numbers mean.
+    bool explain = false;
+    // A run of lines that differ only in their tick, at a steady interval,
+    // is shown as its first line and one comment that counts the rest.
+    bool foldRepeats = false;
+};
+
 // From now on, lines go straight to `output` instead of being kept; null:
 // keep them again.
-void StreamTraceTo(std::FILE* output);
+void StreamTraceTo(std::FILE* output, TraceStyle style = {});
+// Writes what a fold still holds back; call before anything else is written
+// to the terminal, and at the end.
+void FlushTrace();
+// A picture or a note for people: written as it is, each line a comment.
+void TraceComment(std::string_view text);
 
 const std::vector<std::string>& TraceLines();
 // Hands over the lines traced so far and starts an empty trace.

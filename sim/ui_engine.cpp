@@ -47,6 +47,16 @@ std::int32_t ChoiceCount(const UiChoiceField& field) {
     return count;
 }
 
+// The index-th choice, counted without the separators.
+const char* ChoiceName(const UiChoiceField& field, std::int32_t index) {
+    for (const char* const* name = field.names; *name != nullptr; ++name) {
+        if (**name != '\0' && index-- == 0) {
+            return *name;
+        }
+    }
+    return "";
+}
+
 bool EntryDisabled(const UiMenu& menu, std::int32_t entry) {
     return (menu.entryList.disabledEntries & (1u << entry)) != 0;
 }
@@ -236,6 +246,70 @@ std::string TestFieldText() {
 bool MenuEntryAvailable(std::int32_t entry) {
     return MenuShown() && entry >= 0 && entry < engine.application->shownMenu->entryCount &&
            !EntryDisabled(*engine.application->shownMenu, entry);
+}
+
+std::string MenuEntryText(std::int32_t entry) {
+    if (!MenuShown() || entry < 0 || entry >= engine.application->shownMenu->entryCount) {
+        return "";
+    }
+    return engine.application->shownMenu->entries[entry];
+}
+
+namespace {
+
+// Rows drawn in a box as wide as its widest row.
+std::string Box(const std::vector<std::string>& rows) {
+    std::size_t width = 0;
+    for (const std::string& row : rows) {
+        width = std::max(width, row.size());
+    }
+    const std::string edge = "+" + std::string(width + 2, '-') + "+\n";
+    std::string box = edge;
+    for (const std::string& row : rows) {
+        box += "| " + row + std::string(width - row.size(), ' ') + " |\n";
+    }
+    return box + edge;
+}
+
+std::vector<std::string> ScreenRows(const UiScreen& screen) {
+    std::vector<std::string> rows;
+    const UiTitle* title = screen.titleArea.title;
+    rows.emplace_back(title != nullptr && title->text != nullptr ? title->text : "");
+    for (std::int32_t i = 0; i < screen.fieldCount; ++i) {
+        const UiField& field = *screen.fields[i];
+        if (field.kind == UiField::Kind::Choice) {
+            const auto& choice = static_cast<const UiChoiceField&>(field);
+            rows.push_back(std::string(choice.label) + " " + ChoiceName(choice, choice.selection));
+        } else {
+            const auto& edit = static_cast<const UiEditField&>(field);
+            rows.push_back(std::string(edit.label) + " " + engine.editTexts[&edit]);
+        }
+    }
+    return rows;
+}
+
+std::vector<std::string> MenuRows(const UiMenu& menu) {
+    std::vector<std::string> rows;
+    for (std::int32_t entry = 0; entry < menu.entryCount; ++entry) {
+        const bool highlighted = entry == menu.currentEntry;
+        rows.push_back((highlighted ? "[" : " ") + std::string(menu.entries[entry]) + (highlighted ? "]" : " ") +
+                       (EntryDisabled(menu, entry) ? " (unavailable)" : ""));
+    }
+    return rows;
+}
+
+}  // namespace
+
+std::string ScreenPicture() {
+    if (!ScreenShown()) {
+        return "(no screen shown)";
+    }
+    std::string picture = Box(ScreenRows(*engine.application->shownScreen));
+    if (MenuShown()) {
+        picture += "Menu:\n" + Box(MenuRows(*engine.application->shownMenu));
+    }
+    picture.pop_back();
+    return picture;
 }
 
 const std::vector<OsMessage>& HandedMessages() { return engine.handedMessages; }

@@ -28,6 +28,13 @@ std::string TestFieldText();
 bool MenuEntryAvailable(std::int32_t entry);
 void RollMenuTo(std::int32_t entry);
 
+// The text of entry `entry` of the shown menu; empty when there is none.
+std::string MenuEntryText(std::int32_t entry);
+
+// The shown screen as the user sees it, drawn in text: the title, the
+// fields, and the menu while it is up, its highlighted entry in brackets.
+std::string ScreenPicture();
+
 // Every message the program has handed to the application object, in order.
 const std::vector<OsMessage>& HandedMessages();
 

@@ -121,7 +121,7 @@ LONG WINAPI ReportCrash(EXCEPTION_POINTERS* exception) {
 }
 
 [[noreturn]] void Usage() {
-    std::fputs("usage: loader.exe MODULE SCRIPT-NAME-IN-HEX < SCRIPT\n", stderr);
+    std::fputs("usage: loader.exe MODULE SCRIPT-NAME-IN-HEX [--explain] [--fold-repeats] < SCRIPT\n", stderr);
     std::exit(2);
 }
 
@@ -146,11 +146,22 @@ int main(int argc, char** argv) {
     _setmode(_fileno(stdin), _O_BINARY);
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stderr), _O_BINARY);
-    if (argc != 3) {
+    if (argc < 3) {
         Usage();
     }
     moduleName = argv[1];
     const std::string scriptName = FromHex(argv[2]);
+    sim::ScenarioOptions options;
+    for (int i = 3; i < argc; ++i) {
+        const std::string_view flag = argv[i];
+        if (flag == "--explain") {
+            options.explain = true;
+        } else if (flag == "--fold-repeats") {
+            options.foldRepeats = true;
+        } else {
+            Usage();
+        }
+    }
     const std::string script{std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>()};
 
     const HMODULE module = LoadLibraryA(moduleName.c_str());
@@ -163,5 +174,5 @@ int main(int argc, char** argv) {
         CheckDependencyRecords(module, moduleName);
     }
     SetUnhandledExceptionFilter(ReportCrash);
-    sim::RunScenario(scriptName, script, header.entry);
+    sim::RunScenario(scriptName, script, header.entry, options);
 }

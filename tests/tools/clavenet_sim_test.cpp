@@ -14,10 +14,20 @@
 namespace {
 
 struct RunResult {
-    std::string trace;
+    std::string trace;     // as a tool reads it: without the comment lines
+    std::string comments;  // the lines for people, which begin with "#"
     std::string errors;
     int status;
 };
+
+RunResult SplitComments(const std::string& output, std::string errors, int status) {
+    RunResult result{"", "", std::move(errors), status};
+    std::istringstream lines(output);
+    for (std::string line; std::getline(lines, line);) {
+        (line.starts_with("#") ? result.comments : result.trace) += line + "\n";
+    }
+    return result;
+}
 
 std::string ReadFile(const std::filesystem::path& path) {
     std::ifstream file(path);
@@ -43,8 +53,8 @@ protected:
         const std::string command = "cd '" + directory.string() + "' && '" CLAVENET_SIM "' " + arguments +
                                     " <input >trace 2>errors";
         const int status = std::system(command.c_str());
-        return {ReadFile(directory / "trace"), ReadFile(directory / "errors"),
-                WIFEXITED(status) ? WEXITSTATUS(status) : -1};
+        return SplitComments(ReadFile(directory / "trace"), ReadFile(directory / "errors"),
+                             WIFEXITED(status) ? WEXITSTATUS(status) : -1);
     }
 
     RunResult RunScript(const std::string& script, const std::string& build = "21") {
@@ -100,6 +110,13 @@ TEST_F(ClavenetSimTest, ABadLineStopsTheRunThereWithItsLineNumber) {
         {"keyboard up\n", "1: error: \"up\" is not a choice of keyboard (on or off)", startUp21},
         {"model pocketop\ntype a\"b\n", "2: error: the Pocketop keyboard has no key for \"\\\"\"", startUp21},
         {"type\n", "1: error: \"type\" takes a text", startUp21},
+        {"model happy\n",
+         "1: error: \"happy\" is not a choice of model "
+         "(flexis or pocketop or gotype or happy-hacking or palm-portable or 0..4)",
+         startUp21},
+        {"menu of\n", "1: error: \"of\" is not a choice of menu (on or off or close or cancel or 0..4)", startUp21},
+        // Bytes from a binary file must not reach the terminal as they are.
+        {"\x1b[2J\x7f\n", "1: error: unknown command \"\\x1b[2J\\x7f\"", startUp21},
     };
     for (const BadScript& bad : cases) {
         SCOPED_TRACE(bad.script);
@@ -124,10 +141,50 @@ TEST_F(ClavenetSimTest, BadFlagsGetTheUsageAndStatusTwo) {
     }
 }
 
-TEST_F(ClavenetSimTest, AMissingScriptIsAnError) {
-    const RunResult run = RunWith("no-such.scn");
-    EXPECT_EQ(run.status, 2);
-    EXPECT_NE(run.errors.find("no-such.scn"), std::string::npos);
+TEST_F(ClavenetSimTest, AScriptThatCannotBeReadIsAnError) {
+    std::filesystem::create_directory(directory / "folder.scn");
+    const struct {
+        std::string argument;
+        std::string error;
+    } cases[] = {
+        {"no-such.scn", "clavenet-sim: cannot read no-such.scn: No such file or directory\n"},
+        {"folder.scn", "clavenet-sim: cannot read folder.scn: it is a directory\n"},
+    };
+    for (const auto& unreadable : cases) {
+        const RunResult run = RunWith(unreadable.argument);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(run.errors, unreadable.error);
+        EXPECT_EQ(run.trace, "");
+    }
+}
+
+TEST_F(ClavenetSimTest, AByteOrderMarkBeforeTheFirstLineIsAccepted) {
+    const RunResult run = RunScript("\xEF\xBB\xBFscreen\n");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.errors, "");
+    EXPECT_EQ(run.trace, std::string(startUp21) + "0 Screen type=0 test=\"\" menu=hidden link=closed\n");
+}
+
+// --explain only adds comments: take them away and the plain trace is left,
+// byte for byte.
+TEST_F(ClavenetSimTest, ExplainAddsACommentToLinesAndChangesNothingElse) {
+    const std::string script = "model gotype\nkeyboard on\ntype F\nscreen\n";
+    const RunResult plain = RunScript(script);
+    const RunResult explained = RunWith("--explain s.scn");
+    ASSERT_EQ(explained.status, 0);
+    std::string stripped;
+    std::istringstream lines(explained.trace);
+    for (std::string line; std::getline(lines, line);) {
+        stripped += line.substr(0, line.find(" # ")) + "\n";
+    }
+    EXPECT_EQ(stripped, plain.trace);
+    for (const char* explainedLine : {
+             "0 CommOpenPort 2400 8 0 1 1 1 # 2400 baud, 8 data bits, no parity, 1 stop bit\n",
+             "0 RimPostMessage app 2 513 70 0 0 2 0 # 'F' with Shift\n",
+             "0 Screen type=2 test=\"\" menu=hidden link=open # keyboard GoType\n",
+         }) {
+        EXPECT_NE(explained.trace.find(explainedLine), std::string::npos) << explainedLine;
+    }
 }
 
 TEST_F(ClavenetSimTest, TheScriptComesFromAFileOrStandardInputForEachBuild) {
@@ -169,11 +226,15 @@ TEST_F(ClavenetSimTest, AnEmptyScriptStillStartsTheApplication) {
     EXPECT_EQ(run.trace, startUp21);
 }
 
-TEST_F(ClavenetSimTest, TheDemoRunsToTheEnd) {
+// The demo waits 90000 ticks with the link open: its LinkTimer calls are
+// counted, not written out one by one.
+TEST_F(ClavenetSimTest, TheDemoRunsToTheEndWithItsTimerLinesFolded) {
     const RunResult run = RunWith("--demo");
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.errors, "");
     EXPECT_NE(run.trace.find("Screen type="), std::string::npos);
+    EXPECT_NE(run.comments.find("# \u2026 179 more RimPagerSetup, one every 500 ticks\n"), std::string::npos);
+    EXPECT_EQ(run.trace.find("1000 RimPagerSetup"), std::string::npos);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -25,11 +26,12 @@
 namespace {
 
 constexpr const char* usage =
-    "usage: clavenet-sim [--build 950|20|21] [--pe] [--demo | SCRIPT | -]\n"
-    "  --build   the build to run: 950 (clavenet), 20 (clavenet20), 21 (clavenet21, the default)\n"
-    "  --pe      run the build's PE module under Wine instead of the native program\n"
-    "  --demo    run the bundled demo scenario\n"
-    "  SCRIPT    a scenario script; - or none reads it from standard input\n";
+    "usage: clavenet-sim [--build 950|20|21] [--pe] [--explain] [--demo | SCRIPT | -]\n"
+    "  --build    the build to run: 950 (clavenet), 20 (clavenet20), 21 (clavenet21, the default)\n"
+    "  --pe       run the build's PE module under Wine instead of the native program\n"
+    "  --explain  add a comment to each trace line that says what its numbers mean\n"
+    "  --demo     run the bundled demo scenario\n"
+    "  SCRIPT     a scenario script; - or none reads it from standard input\n";
 
 constexpr const char* demoScript =
 #include "demo_script.inc"
@@ -46,6 +48,7 @@ struct Options {
     std::string build = "21";
     bool demo = false;
     bool pe = false;
+    bool explain = false;
     std::optional<std::string> script;
 };
 
@@ -68,6 +71,8 @@ Options ParseOptions(int argc, char** argv) {
             options.demo = true;
         } else if (argument == "--pe") {
             options.pe = true;
+        } else if (argument == "--explain") {
+            options.explain = true;
         } else if (argument.size() > 1 && argument[0] == '-') {
             UsageError("unknown option '" + argument + "'");
         } else if (options.script) {
@@ -98,18 +103,30 @@ Options ParseOptions(int argc, char** argv) {
     std::exit(2);
 }
 
+[[noreturn]] void CannotRead(const std::string& name, const std::string& why) {
+    std::cerr << "clavenet-sim: cannot read " << name << ": " << why << "\n";
+    std::exit(2);
+}
+
 std::string ReadScript(const std::string& name) {
     std::ostringstream text;
     if (name == "-") {
         text << std::cin.rdbuf();
         return text.str();
     }
+    // A folder opens like a file and reads as nothing: it would run as an
+    // empty script.
+    if (std::filesystem::is_directory(name)) {
+        CannotRead(name, "it is a directory");
+    }
     std::ifstream file(name, std::ios::binary);
     if (!file) {
-        std::cerr << "clavenet-sim: cannot read " << name << ": " << std::strerror(errno) << "\n";
-        std::exit(2);
+        CannotRead(name, std::strerror(errno));
     }
     text << file.rdbuf();
+    if (file.bad()) {
+        CannotRead(name, std::strerror(errno));
+    }
     return text.str();
 }
 
@@ -123,8 +140,10 @@ int main(int argc, char** argv) {
     }
     const std::string scriptName = options.demo ? "demo" : *options.script;
     const std::string script = options.demo ? demoScript : ReadScript(scriptName);
+    // The demo is read by people: long runs of the same timer line are counted.
+    const sim::ScenarioOptions scenarioOptions{.explain = options.explain, .foldRepeats = options.demo};
     if (options.pe) {
-        RunUnderWine(options.build, scriptName, script);
+        RunUnderWine(options.build, scriptName, script, scenarioOptions);
     }
-    sim::RunScenario(scriptName, script, &AppEntry);
+    sim::RunScenario(scriptName, script, &AppEntry, scenarioOptions);
 }

@@ -105,7 +105,8 @@ void WarmUpWine() {
 
 }  // namespace
 
-void RunUnderWine(const std::string& build, const std::string& scriptName, const std::string& script) {
+void RunUnderWine(const std::string& build, const std::string& scriptName, const std::string& script,
+                  const sim::ScenarioOptions& options) {
     const std::string directory = std::string(peDirectory) + "/" + build;
     const std::string loader = directory + "/loader.exe";
     if (access(loader.c_str(), R_OK) != 0) {
@@ -114,5 +115,12 @@ void RunUnderWine(const std::string& build, const std::string& scriptName, const
     }
     PrepareEnvironment();
     WarmUpWine();
-    std::exit(Run({"wine", loader, ModuleFile(build), Hex(scriptName)}, script, false));
+    std::vector<std::string> command = {"wine", loader, ModuleFile(build), Hex(scriptName)};
+    if (options.explain) {
+        command.emplace_back("--explain");
+    }
+    if (options.foldRepeats) {
+        command.emplace_back("--fold-repeats");
+    }
+    std::exit(Run(command, script, false));
 }
