@@ -81,7 +81,7 @@ KeyboardType ParseModel(const std::string& name) {
             return model;
         }
     }
-    UsageError("unknown model '" + name + "': the models are " + ModelList());
+    Fail(UsageFailure, "unknown model '" + name + "': the models are " + ModelList());
 }
 
 Options ParseOptions(int argc, char** argv) {
@@ -158,14 +158,14 @@ std::string PortFailureMessage(const std::string& device, host::PortFailure fail
 
 std::string UinputFailureMessage(host::UinputKeyboard::Failure failure) {
     const std::string path = host::uinputPath;
-    const std::string orPrint = "or use --print to see the keys on standard output";
+    const std::string usePrint = "use --print to see the keys on standard output";
     if (failure.opening && (failure.error == ENOENT || failure.error == ENODEV || failure.error == ENXIO)) {
-        return path + ": no such device; load the uinput module (sudo modprobe uinput), " + orPrint;
+        return path + ": no such device; load the uinput module (sudo modprobe uinput), or " + usePrint;
     }
     if (failure.opening && (failure.error == EACCES || failure.error == EPERM)) {
-        return path + ": permission denied; install the uinput udev rule in docs/attach.md, " + orPrint;
+        return path + ": permission denied; install the uinput udev rule in docs/attach.md, or " + usePrint;
     }
-    return path + ": cannot make a virtual keyboard: " + std::strerror(failure.error) + "; " + orPrint;
+    return path + ": cannot make a virtual keyboard: " + std::strerror(failure.error) + "; " + usePrint;
 }
 
 // SIGINT, SIGTERM and SIGHUP arrive as readable data rather than
