@@ -55,7 +55,7 @@ std::optional<std::uint64_t> NextTimerDue() {
 }
 
 std::chrono::milliseconds TimeUntil(std::uint64_t tick) {
-    const auto when = clockStart + tick * TickLength;
+    const auto when = clockStart + static_cast<std::int64_t>(tick) * TickLength;
     const auto now = Clock::now();
     return when > now ? std::chrono::ceil<std::chrono::milliseconds>(when - now) : std::chrono::milliseconds{0};
 }

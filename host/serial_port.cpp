@@ -5,9 +5,11 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <deque>
+#include <iterator>
 
 #include "host/trace.h"
 #include "platform/kernel.h"
@@ -116,12 +118,10 @@ int RIM_CALL CommOpenPort(std::int32_t baud, std::int32_t dataBits, std::int32_t
                           std::int32_t optionA, std::int32_t optionB) {
     host::TraceCall("CommOpenPort", host::TraceNumbers({baud, dataBits, parity, stopBits, optionA, optionB}));
     port.received.clear();
-    const host::BaudRate* rate = nullptr;
-    for (const host::BaudRate& candidate : host::baudRates) {
-        rate = candidate.baud == baud ? &candidate : rate;
-    }
+    const auto* rate = std::find_if(std::begin(host::baudRates), std::end(host::baudRates),
+                                    [baud](const host::BaudRate& rate) { return rate.baud == baud; });
     // Every keyboard runs 8N1; anything else is a call this port cannot honour.
-    if (rate == nullptr || dataBits != 8 || parity != 0 || stopBits != 1) {
+    if (rate == std::end(host::baudRates) || dataBits != 8 || parity != 0 || stopBits != 1) {
         return host::FailOpen(host::PortProblem::Other, EINVAL);
     }
     port.descriptor = open(port.path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
