@@ -314,10 +314,10 @@ int main(int argc, char** argv) {
     const std::string modelName = sim::KeyboardScriptName(options.model);
     recording.Start(modelName, options.device);
     recording.KeyboardOn(openedAt);
+    const std::string keysGoTo = options.print ? std::string("standard output")
+                                               : std::string("the virtual keyboard \"") + host::virtualKeyboardName + "\"";
     std::fprintf(stderr, "clavenet-attach: reading a %s keyboard on %s at %d baud; keys go to %s\n",
-                 modelName.c_str(), options.device.c_str(), lineSettings[options.model].baud,
-                 options.print ? "standard output" : (std::string("the virtual keyboard \"") +
-                                                      host::virtualKeyboardName + "\"").c_str());
+                 modelName.c_str(), options.device.c_str(), lineSettings[options.model].baud, keysGoTo.c_str());
 
     Attachment attachment(options, *output, recording);
     attachment.Stop(attachment.Run(stopSignals));
