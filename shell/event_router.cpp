@@ -1,33 +1,12 @@
 #include "shell/event_router.h"
 
-#include "keyboards/flexis.h"
-#include "keyboards/gotype.h"
-#include "keyboards/happy_hacking.h"
-#include "keyboards/palm_portable.h"
-#include "keyboards/pocketop.h"
 #include "shell/keyboard_link.h"
+#include "shell/keyboard_models.h"
 
 std::int32_t lastActivityTick;
 MainScreen* activeScreen;
 
 namespace {
-
-using Decoder = void (*)();
-
-struct KeyboardDecoders {
-    Decoder serialData;
-    Decoder repeatTimer;  // null: the model does not repeat by timer
-};
-
-// clang-format off
-constexpr KeyboardDecoders keyboardDecoders[KeyboardTypeCount] = {
-    /* Flexis        */ {DecodeFlexis,       nullptr},
-    /* Pocketop      */ {DecodePocketop,     DecodePocketop},
-    /* GoType        */ {DecodeGoType,       nullptr},
-    /* Happy Hacking */ {DecodeHappyHacking, nullptr},
-    /* Palm Portable */ {DecodePalmPortable, DecodePalmPortable},
-};
-// clang-format on
 
 const KeyboardDecoders* SelectedDecoders() {
     const KeyboardType type = ReadKeyboardType(*activeScreen);

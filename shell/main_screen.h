@@ -5,15 +5,7 @@
 #include <cstdint>
 
 #include "platform/ui_engine.h"
-
-// The selected keyboard model: the choice field's index.
-using KeyboardType = std::int32_t;
-inline constexpr KeyboardType FlexisKeyboard = 0;
-inline constexpr KeyboardType PocketopKeyboard = 1;
-inline constexpr KeyboardType GoTypeKeyboard = 2;
-inline constexpr KeyboardType HappyHackingKeyboard = 3;
-inline constexpr KeyboardType PalmPortableKeyboard = 4;
-inline constexpr KeyboardType KeyboardTypeCount = 5;
+#include "shell/keyboard_models.h"
 
 inline constexpr std::int32_t KeyboardOnEntry = 1;
 inline constexpr std::int32_t KeyboardOffEntry = 2;

@@ -1,0 +1,565 @@
+// clavenet-attach as a user runs it, with pseudo-terminals standing in for
+// the serial adapter: the bytes each keyboard sends for a line of text, the
+// line settings, an unplug and replug, the stop signals, every failure a
+// user meets, and a recording replayed on the simulated handheld.
+
+#include <fcntl.h>
+#include <grp.h>
+#include <libevdev/libevdev.h>
+#include <poll.h>
+#include <pty.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+#include <linux/input-event-codes.h>
+
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <random>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "sim/keyboards.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// How long a step may take before the test gives up on it. Not a measure of
+// speed: only a bound, so that a fault fails the test instead of hanging it.
+constexpr auto patience = 20s;
+
+struct Model {
+    std::int32_t type;
+    const char* name;
+    speed_t speed;
+};
+
+constexpr Model models[] = {
+    {0, "flexis", B9600}, {1, "pocketop", B9600}, {2, "gotype", B2400}, {3, "happy-hacking", B4800},
+    {4, "palm-portable", B9600},
+};
+
+std::vector<std::uint8_t> TypedBytes(std::int32_t model, const std::string& text) {
+    const sim::Typing typing = sim::TypeOnKeyboard(model, text);
+    EXPECT_EQ(typing.missing, 0) << sim::KeyboardName(model) << " cannot type " << text;
+    std::vector<std::uint8_t> bytes;
+    for (const sim::KeyTransitionBytes& transition : typing.transitions) {
+        bytes.insert(bytes.end(), transition.begin(), transition.end());
+    }
+    return bytes;
+}
+
+// The adapter: the program opens the slave side by its path, the test
+// writes the keyboard's bytes to the master side.
+class Adapter {
+public:
+    Adapter() {
+        int slave = -1;
+        if (openpty(&master_, &slave, nullptr, nullptr, nullptr) != 0) {
+            ADD_FAILURE() << "openpty: " << std::strerror(errno);
+            return;
+        }
+        // Only the test holds the master: a child keeping it would keep the
+        // adapter plugged in.
+        fcntl(master_, F_SETFD, FD_CLOEXEC);
+        path_ = ttyname(slave);
+        close(slave);
+    }
+    ~Adapter() { Unplug(); }
+    Adapter(const Adapter&) = delete;
+    Adapter& operator=(const Adapter&) = delete;
+
+    const std::string& Path() const { return path_; }
+
+    void Send(const std::vector<std::uint8_t>& bytes) const {
+        ASSERT_EQ(write(master_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    }
+
+    void Unplug() {
+        if (master_ >= 0) {
+            close(master_);
+            master_ = -1;
+        }
+    }
+
+    // The line as the program set it up: until it has, bytes sent would be
+    // taken in cooked mode and lost, so this is also the wait for it.
+    std::optional<termios> AwaitRawLine() const {
+        const auto deadline = std::chrono::steady_clock::now() + patience;
+        while (std::chrono::steady_clock::now() < deadline) {
+            termios line{};
+            if (tcgetattr(master_, &line) == 0 && (line.c_lflag & ICANON) == 0) {
+                return line;
+            }
+            std::this_thread::sleep_for(10ms);
+        }
+        return std::nullopt;
+    }
+
+private:
+    int master_ = -1;
+    std::string path_;
+};
+
+// clavenet-attach as a child process, its standard output and error
+// collected as they come.
+class Attach {
+public:
+    explicit Attach(const std::vector<std::string>& arguments, const std::function<void()>& inChild = {}) {
+        int output[2];
+        int errors[2];
+        if (pipe2(output, O_CLOEXEC) != 0 || pipe2(errors, O_CLOEXEC) != 0) {
+            ADD_FAILURE() << "pipe: " << std::strerror(errno);
+            return;
+        }
+        std::vector<std::string> words{CLAVENET_ATTACH};
+        words.insert(words.end(), arguments.begin(), arguments.end());
+        std::vector<char*> argv;
+        for (std::string& word : words) {
+            argv.push_back(word.data());
+        }
+        argv.push_back(nullptr);
+        pid_ = fork();
+        if (pid_ == 0) {
+            dup2(output[1], STDOUT_FILENO);
+            dup2(errors[1], STDERR_FILENO);
+            if (inChild) {
+                inChild();
+            }
+            execv(argv[0], argv.data());
+            _exit(127);
+        }
+        close(output[1]);
+        close(errors[1]);
+        pipes_[0] = output[0];
+        pipes_[1] = errors[0];
+    }
+
+    ~Attach() {
+        if (pid_ > 0) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+        }
+        for (const int pipe : pipes_) {
+            if (pipe >= 0) {
+                close(pipe);
+            }
+        }
+    }
+    Attach(const Attach&) = delete;
+    Attach& operator=(const Attach&) = delete;
+
+    // Collects output until `done` holds; false when the child closed its
+    // output first or patience ran out.
+    bool AwaitOutput(const std::function<bool()>& done) {
+        const auto deadline = std::chrono::steady_clock::now() + patience;
+        while (!done()) {
+            if (std::chrono::steady_clock::now() >= deadline || !Collect(100ms)) {
+                return done();
+            }
+        }
+        return true;
+    }
+    bool AwaitErrors(const std::string& text) {
+        return AwaitOutput([&] { return errors.find(text) != std::string::npos; });
+    }
+
+    // The exit status once the child ends by itself; -1 if a signal ended it.
+    int Wait() {
+        while (Collect(1s)) {
+        }
+        int status = 0;
+        waitpid(pid_, &status, 0);
+        pid_ = -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    int Stop(int signal) {
+        kill(pid_, signal);
+        return Wait();
+    }
+
+    bool Running() const { return pid_ > 0 && waitpid(pid_, nullptr, WNOHANG) == 0; }
+
+    std::string output;
+    std::string errors;
+
+private:
+    // Reads what the child wrote within `wait`; false once both pipes ended.
+    bool Collect(std::chrono::milliseconds wait) {
+        pollfd ready[] = {{pipes_[0], POLLIN, 0}, {pipes_[1], POLLIN, 0}};
+        if (pipes_[0] < 0 && pipes_[1] < 0) {
+            return false;
+        }
+        poll(ready, 2, static_cast<int>(wait.count()));
+        std::string* into[] = {&output, &errors};
+        for (int i = 0; i < 2; ++i) {
+            if (ready[i].revents == 0) {
+                continue;
+            }
+            char buffer[4096];
+            const ssize_t count = read(pipes_[i], buffer, sizeof buffer);
+            if (count > 0) {
+                into[i]->append(buffer, static_cast<std::size_t>(count));
+            } else {
+                close(pipes_[i]);
+                pipes_[i] = -1;
+            }
+        }
+        return true;
+    }
+
+    pid_t pid_ = -1;
+    int pipes_[2] = {-1, -1};
+};
+
+std::string ReadFile(const std::filesystem::path& path) {
+    std::ifstream file(path);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+class AttachTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        directory = std::filesystem::temp_directory_path() /
+                    ("clavenet-attach-test-" + std::to_string(getpid()) + "-" +
+                     ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::create_directories(directory);
+    }
+    void TearDown() override { std::filesystem::remove_all(directory); }
+
+    std::filesystem::path directory;
+};
+
+// Every character each keyboard can type, in one line: Pocketop makes
+// digits and most symbols on its layers.
+const std::string line = "Hello, World! (a+b)=42; x_y? [1-9]*";
+const std::string pocketopLine = "Hello, World! (a+b)=42; x_y?";
+
+const std::string& LineFor(const Model& model) { return model.type == 1 ? pocketopLine : line; }
+
+TEST_F(AttachTest, EveryKeyboardTypesTheSameLineAtItsOwnLineSettings) {
+    for (const Model& model : models) {
+        SCOPED_TRACE(model.name);
+        Adapter adapter;
+        Attach attach({"--print", "--model", model.name, adapter.Path()});
+        const std::optional<termios> settings = adapter.AwaitRawLine();
+        ASSERT_TRUE(settings.has_value());
+        EXPECT_EQ(cfgetospeed(&*settings), model.speed);
+        EXPECT_EQ(cfgetispeed(&*settings), model.speed);
+        EXPECT_EQ(settings->c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
+        EXPECT_EQ(settings->c_cflag & (PARENB | CSTOPB | CRTSCTS), 0u);
+        EXPECT_EQ(settings->c_lflag & (ECHO | ISIG), 0u);
+        EXPECT_EQ(settings->c_iflag & (IXON | ICRNL | ISTRIP), 0u);
+
+        adapter.Send(TypedBytes(model.type, LineFor(model) + "\r"));
+        EXPECT_TRUE(attach.AwaitOutput([&] { return attach.output.find('\n') != std::string::npos; }));
+        EXPECT_EQ(attach.output, LineFor(model) + "\n");
+        EXPECT_EQ(attach.Stop(SIGTERM), 0);
+        // A pseudo-terminal has no DTR or RTS to raise: said once.
+        EXPECT_NE(attach.errors.find(adapter.Path() + " has no modem lines"), std::string::npos);
+    }
+}
+
+// The hot keys act on the handheld only; what the other keys become is the
+// key mapping's (tests/host/key_strokes_test.cpp).
+TEST_F(AttachTest, FlexisHotKeysAndKeysThatAreNoCharactersArePrintedByName) {
+    Adapter adapter;
+    Attach attach({"--print", "--model", "flexis", adapter.Path()});
+    ASSERT_TRUE(adapter.AwaitRawLine().has_value());
+    // Alt with 1, 4, f, a and =, then Alt up and 1; Left, Up, click, Delete,
+    // the extended escape and Tab.
+    adapter.Send({0xBA, 0x92, 0x12, 0x95, 0x15, 0x83, 0x03, 0x80, 0x00, 0x98, 0x18, 0x3A, 0x92, 0x12, 0xFB, 0x7B, 0xFE,
+                  0x7E, 0xBD, 0x3D, 0xFA, 0x7A, 0x8A, 0x0A, 0xB0, 0x30});
+    const std::string printed =
+        "<Address Book><Options><Search Messages><Ribbon><PowerOff>1<Left><Up><Click><Delete><Escape><Tab>";
+    EXPECT_TRUE(attach.AwaitOutput([&] { return attach.output.size() >= printed.size(); }));
+    EXPECT_EQ(attach.Stop(SIGTERM), 0);
+    EXPECT_EQ(attach.output, printed);
+}
+
+TEST_F(AttachTest, EveryStopSignalEndsTheRunWithStatusZero) {
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        SCOPED_TRACE(strsignal(signal));
+        Adapter adapter;
+        Attach attach({"--print", adapter.Path()});
+        ASSERT_TRUE(attach.AwaitErrors("keys go to standard output"));
+        EXPECT_EQ(attach.Stop(signal), 0);
+    }
+}
+
+// Line noise or a wrong baud rate: whatever arrives, the program keeps
+// reading and still stops cleanly.
+TEST_F(AttachTest, RandomBytesDoNotStopIt) {
+    std::mt19937 random(20240229);
+    for (const Model& model : models) {
+        SCOPED_TRACE(model.name);
+        Adapter adapter;
+        Attach attach({"--print", "--trace", "--model", model.name, adapter.Path()});
+        ASSERT_TRUE(adapter.AwaitRawLine().has_value());
+        std::vector<std::uint8_t> noise(3000);
+        for (std::uint8_t& byte : noise) {
+            byte = static_cast<std::uint8_t>(random());
+        }
+        adapter.Send(noise);
+        EXPECT_TRUE(attach.AwaitOutput([&] {
+            std::size_t bytes = 0;
+            for (std::size_t at = attach.errors.find(" Serial"); at != std::string::npos;
+                 at = attach.errors.find(" Serial", at + 1)) {
+                const std::size_t end = attach.errors.find('\n', at);
+                bytes += (end - at - std::strlen(" Serial")) / 3;
+            }
+            return bytes == noise.size();
+        }));
+        EXPECT_TRUE(attach.Running());
+        EXPECT_EQ(attach.Stop(SIGTERM), 0);
+    }
+}
+
+struct Replay {
+    std::string applicationText;
+    std::vector<std::string> posts;
+};
+
+std::vector<std::string> PostLines(const std::string& trace) {
+    std::vector<std::string> posts;
+    std::istringstream lines(trace);
+    for (std::string traceLine; std::getline(lines, traceLine);) {
+        if (traceLine.find(" RimPostMessage ") != std::string::npos) {
+            posts.push_back(traceLine);
+        }
+    }
+    return posts;
+}
+
+// The recording played on the simulated handheld (OS 2.1).
+Replay PlayRecording(const std::filesystem::path& recording) {
+    const std::string command = "(cat '" + recording.string() + "'; echo app) | '" CLAVENET_SIM "' - 2>&1";
+    std::unique_ptr<FILE, decltype(&pclose)> simulator(popen(command.c_str(), "r"), &pclose);
+    std::string trace;
+    char buffer[4096];
+    while (std::fgets(buffer, sizeof buffer, simulator.get()) != nullptr) {
+        trace += buffer;
+    }
+    Replay replay{"", PostLines(trace)};
+    const std::string marker = " App text=\"";
+    if (const std::size_t at = trace.rfind(marker); at != std::string::npos) {
+        replay.applicationText = trace.substr(at + marker.size(), trace.find('"', at + marker.size()) - at - marker.size());
+    }
+    return replay;
+}
+
+std::string WithoutNewlines(std::string text) {
+    std::erase(text, '\n');
+    return text;
+}
+
+// Held long enough for the decoders of the Palm Portable and Pocketop to
+// repeat it: however many repeats the host made, the replay must make the
+// same, at the same ticks.
+TEST_F(AttachTest, ARecordingReplayedOnTheSimulatedHandheldTypesTheSame) {
+    for (const Model& model : models) {
+        SCOPED_TRACE(model.name);
+        const std::filesystem::path recording = directory / (std::string(model.name) + ".scn");
+        Adapter adapter;
+        Attach attach({"--print", "--trace", "--record", recording.string(), "--model", model.name, adapter.Path()});
+        ASSERT_TRUE(adapter.AwaitRawLine().has_value());
+        adapter.Send(TypedBytes(model.type, LineFor(model) + "\r"));
+        ASSERT_TRUE(attach.AwaitOutput([&] { return attach.output.find('\n') != std::string::npos; }));
+        const std::vector<std::uint8_t> heldKey = TypedBytes(model.type, "k");
+        const std::size_t pressBytes = model.type == 3 ? 1 : heldKey.size() / 2;
+        adapter.Send({heldKey.begin(), heldKey.begin() + static_cast<std::ptrdiff_t>(pressBytes)});
+        std::this_thread::sleep_for(600ms);
+        adapter.Send({heldKey.begin() + static_cast<std::ptrdiff_t>(pressBytes), heldKey.end()});
+        adapter.Send(TypedBytes(model.type, "ok\r"));
+        ASSERT_TRUE(attach.AwaitOutput([&] { return attach.output.ends_with("ok\n"); }));
+        ASSERT_EQ(attach.Stop(SIGTERM), 0);
+
+        const Replay replay = PlayRecording(recording);
+        EXPECT_EQ(replay.applicationText, WithoutNewlines(attach.output));
+        EXPECT_EQ(replay.posts, PostLines(attach.errors));
+        EXPECT_FALSE(replay.posts.empty());
+    }
+}
+
+// The device is a symlink, as /dev/serial/by-id/ gives it: the adapter goes
+// away, and comes back as another tty.
+TEST_F(AttachTest, AnUnpluggedAdapterIsReadAgainWhenItComesBack) {
+    const Model& model = models[2];
+    const std::filesystem::path link = directory / "keyboard";
+    const std::filesystem::path recording = directory / "replug.scn";
+    auto first = std::make_unique<Adapter>();
+    std::filesystem::create_symlink(first->Path(), link);
+    Attach attach({"--print", "--trace", "--record", recording.string(), "--model", model.name, link.string()});
+    ASSERT_TRUE(first->AwaitRawLine().has_value());
+    first->Send(TypedBytes(model.type, "before "));
+    ASSERT_TRUE(attach.AwaitOutput([&] { return attach.output == "before "; }));
+
+    first->Unplug();
+    ASSERT_TRUE(attach.AwaitErrors(link.string() + " is gone"));
+    Adapter second;
+    std::filesystem::create_symlink(second.Path(), directory / "new");
+    std::filesystem::rename(directory / "new", link);
+    const std::optional<termios> settings = second.AwaitRawLine();
+    ASSERT_TRUE(settings.has_value());
+    EXPECT_EQ(cfgetospeed(&*settings), model.speed);
+    second.Send(TypedBytes(model.type, "after\r"));
+    ASSERT_TRUE(attach.AwaitOutput([&] { return attach.output.find('\n') != std::string::npos; }));
+    EXPECT_EQ(attach.output, "before after\n");
+    EXPECT_NE(attach.errors.find(link.string() + " is back"), std::string::npos);
+    EXPECT_EQ(attach.Stop(SIGTERM), 0);
+
+    const std::string script = ReadFile(recording);
+    EXPECT_NE(script.find("keyboard off\n"), std::string::npos);
+    EXPECT_EQ(PlayRecording(recording).applicationText, "before after");
+}
+
+struct FailureCase {
+    std::vector<std::string> arguments;
+    int status;
+    std::string message;
+};
+
+TEST_F(AttachTest, EachFailureSaysWhatToDoAndEndsTheRun) {
+    const std::string file = (directory / "not-a-tty").string();
+    std::ofstream(file) << "text\n";
+    const std::string models = "the models are flexis, pocketop, gotype, happy-hacking, palm-portable";
+    const std::string usage = "usage: clavenet-attach [--model NAME] [--print | --uinput] [--trace] [--record FILE] DEVICE";
+    const FailureCase cases[] = {
+        {{"--print", "/dev/ttyNOSUCH7"},
+         1,
+         "/dev/ttyNOSUCH7: no such device; plug the adapter in, or look for its name with ls /dev/ttyUSB* "
+         "/dev/serial/by-id/"},
+        {{"--print", file}, 1, file + ": not a tty; give the device of the serial adapter, e.g. /dev/ttyUSB0"},
+        {{"--print", "--record", (directory / "no" / "such.scn").string(), file},
+         1,
+         "cannot write " + (directory / "no" / "such.scn").string() + ": No such file or directory"},
+        {{"--frobnicate", file}, 2, "unknown option '--frobnicate'; " + usage},
+        {{"--model", "ibm-pc", file}, 2, "unknown model 'ibm-pc': " + models},
+        {{"--model"}, 2, "--model needs a value; " + usage},
+        {{"--print"}, 2, "no DEVICE given; " + usage},
+        {{"--print", "--uinput", file}, 2, "--print and --uinput exclude each other; " + usage},
+        {{"--print", file, file}, 2, "one DEVICE at a time; " + usage},
+    };
+    for (const FailureCase& failure : cases) {
+        SCOPED_TRACE(failure.message);
+        Attach attach(failure.arguments);
+        EXPECT_EQ(attach.Wait(), failure.status);
+        EXPECT_EQ(attach.errors, "clavenet-attach: " + failure.message + "\n");
+        EXPECT_EQ(attach.output, "");
+    }
+}
+
+std::string GroupName(const std::string& path) {
+    struct stat status {};
+    stat(path.c_str(), &status);
+    const group* owner = getgrgid(status.st_gid);
+    return owner != nullptr ? owner->gr_name : "";
+}
+
+// Run as root, the program would open anything: it runs as nobody instead.
+TEST_F(AttachTest, APortWithoutPermissionNamesTheGroupToJoin) {
+    Adapter adapter;
+    ASSERT_EQ(chmod(adapter.Path().c_str(), 0600), 0);
+    const bool root = geteuid() == 0;
+    if (!root) {
+        ASSERT_EQ(chmod(adapter.Path().c_str(), 0), 0);
+    }
+    Attach attach({"--print", adapter.Path()}, [root] {
+        if (root && (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)) {
+            _exit(126);
+        }
+    });
+    EXPECT_EQ(attach.Wait(), 1);
+    const std::string group = GroupName(adapter.Path());
+    EXPECT_EQ(attach.errors, "clavenet-attach: " + adapter.Path() + ": permission denied; add yourself to the group '" +
+                                 group + "' (sudo usermod -aG " + group +
+                                 " $USER, then log in again) or install the udev rule in docs/attach.md\n");
+}
+
+TEST_F(AttachTest, WithoutUinputItSuggestsPrinting) {
+    if (access("/dev/uinput", F_OK) == 0) {
+        GTEST_SKIP() << "/dev/uinput exists here";
+    }
+    Adapter adapter;
+    Attach attach({adapter.Path()});
+    EXPECT_EQ(attach.Wait(), 1);
+    EXPECT_NE(attach.errors.find("clavenet-attach: /dev/uinput: no such device; load the uinput module (sudo modprobe "
+                                 "uinput), or use --print to see the keys on standard output\n"),
+              std::string::npos)
+        << attach.errors;
+}
+
+// The virtual keyboard among the input devices, grabbed so that the keys
+// typed reach this test and nothing else on the machine.
+std::unique_ptr<libevdev, decltype(&libevdev_free)> FindVirtualKeyboard() {
+    const auto deadline = std::chrono::steady_clock::now() + patience;
+    while (std::chrono::steady_clock::now() < deadline) {
+        for (const auto& entry : std::filesystem::directory_iterator("/dev/input")) {
+            if (entry.path().filename().string().rfind("event", 0) != 0) {
+                continue;
+            }
+            const int descriptor = open(entry.path().c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+            libevdev* device = nullptr;
+            if (descriptor >= 0 && libevdev_new_from_fd(descriptor, &device) == 0 &&
+                std::string(libevdev_get_name(device)) == "Clavenet keyboard" &&
+                libevdev_grab(device, LIBEVDEV_GRAB) == 0) {
+                return {device, &libevdev_free};
+            }
+            libevdev_free(device);
+            if (descriptor >= 0) {
+                close(descriptor);
+            }
+        }
+        std::this_thread::sleep_for(50ms);
+    }
+    return {nullptr, &libevdev_free};
+}
+
+TEST_F(AttachTest, KeysArriveAtTheVirtualKeyboard) {
+    if (access("/dev/uinput", W_OK) != 0) {
+        GTEST_SKIP() << "/dev/uinput is not writable here (" << std::strerror(errno) << ")";
+    }
+    Adapter adapter;
+    Attach attach({"--model", "flexis", adapter.Path()});
+    ASSERT_TRUE(attach.AwaitErrors("keys go to the virtual keyboard"));
+    const auto device = FindVirtualKeyboard();
+    ASSERT_NE(device, nullptr);
+    EXPECT_FALSE(libevdev_has_event_type(device.get(), EV_REP));
+    adapter.Send(TypedBytes(0, "Hi\r"));
+    // Then the Flexis Delete and Left keys.
+    adapter.Send({0xFA, 0x7A, 0xFB, 0x7B});
+
+    const std::vector<std::pair<std::uint16_t, int>> expected = {
+        {KEY_LEFTSHIFT, 1}, {KEY_H, 1}, {KEY_H, 0},           {KEY_LEFTSHIFT, 0}, {KEY_I, 1},    {KEY_I, 0},
+        {KEY_ENTER, 1},     {KEY_ENTER, 0}, {KEY_DELETE, 1}, {KEY_DELETE, 0},    {KEY_LEFT, 1}, {KEY_LEFT, 0},
+    };
+    std::vector<std::pair<std::uint16_t, int>> keys;
+    const auto deadline = std::chrono::steady_clock::now() + patience;
+    while (keys.size() < expected.size() && std::chrono::steady_clock::now() < deadline) {
+        input_event event{};
+        const int result = libevdev_next_event(device.get(), LIBEVDEV_READ_FLAG_NORMAL, &event);
+        if (result == LIBEVDEV_READ_STATUS_SUCCESS && event.type == EV_KEY) {
+            keys.emplace_back(event.code, event.value);
+        } else if (result == -EAGAIN) {
+            std::this_thread::sleep_for(10ms);
+        }
+    }
+    EXPECT_EQ(keys, expected);
+    EXPECT_EQ(attach.Stop(SIGTERM), 0);
+}
+
+}  // namespace
