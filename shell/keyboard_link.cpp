@@ -27,5 +27,6 @@ void OpenKeyboardLink() {
 void CloseKeyboardLink() {
     CloseKeyboardPort();
     linkOpen = 0;
+    StopRepeatTimer();
     RimSetTimer(LinkTimer, 0, 1);
 }

@@ -103,9 +103,8 @@ inline bool OpenKeyboardPort(KeyboardType type) {
     return true;
 }
 
-// DSR low, the port closed, the repeat stopped.
+// DSR low, the port closed. The caller then stops the repeat.
 inline void CloseKeyboardPort() {
     CommSetDsr(0);
     CommClosePort();
-    StopRepeatTimer();
 }

@@ -168,6 +168,12 @@ std::string UinputFailureMessage(host::UinputKeyboard::Failure failure) {
     return path + ": cannot make a virtual keyboard: " + std::strerror(failure.error) + "; " + usePrint;
 }
 
+// As the handheld closes the link, without its LinkTimer.
+void CloseLink() {
+    CloseKeyboardPort();
+    StopRepeatTimer();
+}
+
 // SIGINT, SIGTERM and SIGHUP arrive as readable data rather than
 // interrupting a decoder half-way.
 int CatchStopSignals() {
@@ -213,7 +219,7 @@ public:
     void Stop(std::uint64_t now) {
         output_.ReleaseAll();
         if (connected_) {
-            CloseKeyboardPort();
+            CloseLink();
         }
         recording_.Finish(now);
     }
@@ -244,7 +250,7 @@ private:
             break;
         case host::Reception::HangUp:
             output_.ReleaseAll();
-            CloseKeyboardPort();
+            CloseLink();
             recording_.KeyboardOff(now);
             connected_ = false;
             nextReplugCheck_ = now + ReplugCheckTicks;
@@ -304,7 +310,7 @@ int main(int argc, char** argv) {
     } else {
         auto keyboard = std::make_unique<host::UinputKeyboard>();
         if (const auto failure = keyboard->Create()) {
-            CloseKeyboardPort();
+            CloseLink();
             Fail(RunFailure, UinputFailureMessage(*failure));
         }
         output = std::move(keyboard);
