@@ -11,7 +11,7 @@
 #include "keyboards/key_codes.h"
 #include "keyboards/palm_portable.h"
 #include "keyboards/pocketop.h"
-#include "shell/main_screen.h"
+#include "shell/keyboard_models.h"
 
 namespace sim {
 

@@ -36,8 +36,8 @@ namespace {
 
 constexpr const char* usage =
     "usage: clavenet-attach [--model NAME] [--print | --uinput] [--trace] [--record FILE] DEVICE";
+// After "--model NAME    the keyboard: " and the list of models.
 constexpr const char* help =
-    "  --model NAME    the keyboard: flexis (the default), pocketop, gotype, happy-hacking, palm-portable\n"
     "  --uinput        type into a virtual keyboard made through /dev/uinput (the default)\n"
     "  --print         print the keys typed on standard output instead\n"
     "  --trace         the bytes received and the messages posted, on standard error\n"
@@ -98,7 +98,8 @@ Options ParseOptions(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
         if (argument == "--help" || argument == "-h") {
-            std::printf("%s\n%s", usage, help);
+            std::printf("%s\n  --model NAME    the keyboard: %s (the first is the default)\n%s", usage,
+                        ModelList().c_str(), help);
             std::exit(0);
         } else if (argument == "--model" || argument.rfind("--model=", 0) == 0) {
             options.model = ParseModel(value(i, argument, "--model"));
