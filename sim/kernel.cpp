@@ -8,7 +8,7 @@
 #include <map>
 
 #include "sim/platform_fault.h"
-#include "sim/start_up.h"
+#include "sim/platform_calls.h"
 #include "sim/text_entry.h"
 #include "sim/trace.h"
 #include "sim/ui_engine.h"

@@ -1,7 +1,7 @@
 #include "platform/options.h"
 
 #include "sim/registration.h"
-#include "sim/start_up.h"
+#include "sim/platform_calls.h"
 #include "sim/trace.h"
 
 extern "C" void RIM_CALL OptionsRegister(const char* applicationName, std::int32_t a, std::int32_t b,

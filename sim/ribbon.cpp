@@ -2,7 +2,7 @@
 
 #include "sim/platform_fault.h"
 #include "sim/registration.h"
-#include "sim/start_up.h"
+#include "sim/platform_calls.h"
 #include "sim/trace.h"
 
 namespace sim {

@@ -12,7 +12,7 @@
 #include "sim/kernel.h"
 #include "sim/keyboards.h"
 #include "sim/platform_fault.h"
-#include "sim/start_up.h"
+#include "sim/platform_calls.h"
 #include "sim/trace.h"
 #include "sim/ui_engine.h"
 

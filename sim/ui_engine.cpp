@@ -10,7 +10,7 @@
 
 #include "keyboards/key_codes.h"
 #include "sim/platform_fault.h"
-#include "sim/start_up.h"
+#include "sim/platform_calls.h"
 #include "sim/text_entry.h"
 #include "sim/ui_engine.h"
 

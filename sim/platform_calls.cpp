@@ -1,4 +1,4 @@
-#include "sim/start_up.h"
+#include "sim/platform_calls.h"
 
 #include <cstddef>
 #include <string>
@@ -14,6 +14,7 @@ namespace {
 
 std::vector<std::string_view> expectedSteps;
 std::size_t nextStep = 0;
+CallObserver callObserver = nullptr;
 
 // The static initialisers build the application object; each yield lets
 // the ribbon and the other tasks take in what came before it; the object is
@@ -66,7 +67,12 @@ void ForgetStartUp() {
     nextStep = 0;
 }
 
+void ObserveCalls(CallObserver observer) { callObserver = observer; }
+
 void NoteCall(std::string_view call) {
+    if (callObserver != nullptr) {
+        callObserver(call);
+    }
     if (nextStep == expectedSteps.size()) {
         return;
     }
