@@ -83,14 +83,14 @@ TEST_F(PlatformFaultTest, ArgumentsTheDeviceWouldDrawWronglyAreRefused) {
 // A range is its first and last character; first = last + 1 is empty.
 TEST_F(PlatformFaultTest, ARangeOutsideTheTextIsRefusedNotTrimmed) {
     const std::pair<std::int32_t, std::int32_t> refused[] = {{0, 3}, {-1, 1}, {3, 1}, {4, 3}};
-    for (const auto& [first, last] : refused) {
+    for (const auto& range : refused) {
         ExpectRefused({"refused range",
-                       [this, first, last] {
+                       [this, range] {
                            Type("abc");
-                           screen->testField.DeleteRange(first, last);
+                           screen->testField.DeleteRange(range.first, range.second);
                        },
                        "platform fault: the range deleted from the \"Test:\" field (expected one within 0..2, got " +
-                           std::to_string(first) + ".." + std::to_string(last) + ")\n"});
+                           std::to_string(range.first) + ".." + std::to_string(range.second) + ")\n"});
     }
     ExpectRefused({"from an empty field", [this] { screen->testField.DeleteRange(0, 0); },
                    "platform fault: the range deleted from the \"Test:\" field (expected one within 0..-1, got "
@@ -145,8 +145,8 @@ TEST_F(PlatformFaultTest, APostFromTheCallbackWithoutAYieldIsRefused) {
     };
     for (const auto& [callback, got] : callbacks) {
         ExpectRefused({got,
-                       [callback] {
-                           RimRegisterMessageCallback(SerialDataEvent, -1, callback);
+                       [poster = callback] {
+                           RimRegisterMessageCallback(SerialDataEvent, -1, poster);
                            sim::DeliverEvent(SerialDevice, SerialDataEvent);
                        },
                        std::string("platform fault: after a post inside the message callback (expected RimTaskYield, "
