@@ -191,8 +191,6 @@ void UiApplication::ShowMenu(UiMenu& menu) {
                                : ""));
     }
     shownMenu = &menu;
-    // The menu takes the whole display: the screen is gone until it is
-    // shown again.
     engine.display = sim::Display::Menu;
 }
 
@@ -202,6 +200,7 @@ void UiApplication::TakeDownMenu(UiMenu& menu) {
         PlatformFault("the menu taken down", "the menu that is up", shownMenu == nullptr ? "no menu up" : "another");
     }
     shownMenu = nullptr;
+    // The screen went with the menu: it is gone until it is shown again.
     engine.display = sim::Display::Blank;
 }
 
@@ -396,6 +395,8 @@ namespace sim {
 void ResetUiEngine() { engine = UiEngine{}; }
 
 Display OnDisplay() { return engine.display; }
+
+bool ScreenShown() { return engine.display == Display::Screen || engine.display == Display::Menu; }
 
 bool MenuShown() { return engine.display == Display::Menu; }
 

@@ -13,11 +13,13 @@ namespace sim {
 // Back to no application object and no "Test:" text.
 void ResetUiEngine();
 
-// What the display shows of the application. The menu takes the whole
-// display; once it is taken down the display stays blank until the screen
-// is shown again.
+// What the display shows of the application. The menu is drawn over the
+// screen; once it is taken down the display stays blank until the screen is
+// shown again.
 enum class Display { NotYetShown, Screen, Menu, Blank };
 Display OnDisplay();
+// The application's screen is on the display, under the menu or not.
+bool ScreenShown();
 bool MenuShown();
 
 // The "Keyboard type:" field of the application's screen, shown or not.

@@ -140,7 +140,7 @@ TEST_F(MainScreenTest, TheScreenLoopClearsTheKeypadMessageAndShowsTheScreen) {
     application->shownScreen = nullptr;
     RunUntilTaskWaits([this] { RunMainScreen(*screen); });
     EXPECT_TRUE(KeypadMessageCleared());
-    EXPECT_EQ(sim::OnDisplay(), sim::Display::Screen);
+    EXPECT_TRUE(sim::ScreenShown());
     EXPECT_EQ(application->shownScreen, screen);
     // The 950 pager has no use for "Close": it is unavailable from the start.
     const bool closeDisabled = (screen->menu.entryList.disabledEntries >> CloseEntry & 1) != 0;
