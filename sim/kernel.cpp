@@ -7,8 +7,11 @@
 #include <deque>
 #include <map>
 
+#include "sim/platform_fault.h"
+#include "sim/platform_calls.h"
 #include "sim/text_entry.h"
 #include "sim/trace.h"
+#include "sim/ui_engine.h"
 
 namespace sim {
 
@@ -42,6 +45,10 @@ struct Kernel {
     std::deque<OsMessage> taskMessages;
     TaskWaitHandler taskWaitHandler = nullptr;
     std::uint64_t yields = 0;
+    // A post from the callback holds the receiver up until the poster
+    // yields; without the yield the callback would post again, or return,
+    // with the receiving task starved.
+    bool yieldOwed = false;
     KernelCallObserver observer = nullptr;
 };
 
@@ -54,6 +61,8 @@ const char* TaskName(TaskId task) {
     default: return nullptr;
     }
 }
+
+constexpr std::string_view afterCallbackPost = "after a post inside the message callback";
 
 void Observe(KernelCall call) {
     if (kernel.observer != nullptr) {
@@ -71,6 +80,9 @@ void CallCallbacks(OsMessage message) {
         called.push_back(registration.callback);
         OsMessage copy = message;
         registration.callback(&copy);
+        if (kernel.yieldOwed) {
+            PlatformFault(afterCallbackPost, "RimTaskYield", "the callback's return");
+        }
     }
 }
 
@@ -78,6 +90,7 @@ void CallCallbacks(OsMessage message) {
 
 void ResetKernel(std::uint32_t startTick) {
     kernel = Kernel{};
+    ForgetStartUp();
     kernel.startTick = startTick;
     ClearTrace();
 }
@@ -85,6 +98,7 @@ void ResetKernel(std::uint32_t startTick) {
 std::uint32_t CurrentTick() { return kernel.startTick + static_cast<std::uint32_t>(kernel.elapsed); }
 
 void SetDeviceType(std::uint8_t type) { kernel.deviceType = type; }
+std::uint8_t DeviceType() { return kernel.deviceType; }
 void SetForeground(Foreground who) { kernel.foreground = who; }
 void SetPortFails(bool fails) { kernel.portFails = fails; }
 bool PortOpen() { return kernel.portOpen; }
@@ -174,6 +188,11 @@ using sim::TraceLine;
 extern "C" {
 
 int RIM_CALL RimGetMessage(OsMessage* message) {
+    sim::NoteCall("RimGetMessage");
+    if (sim::OnDisplay() == sim::Display::Blank) {
+        sim::PlatformFault("the display while the task waits", "its screen or its menu",
+                           "nothing: the menu was taken down and the screen not shown again");
+    }
     while (kernel.taskMessages.empty()) {
         if (kernel.taskWaitHandler == nullptr) {
             std::fputs("clavenet's task waits for a message that nothing will send\n", stderr);
@@ -187,6 +206,13 @@ int RIM_CALL RimGetMessage(OsMessage* message) {
 }
 
 int RIM_CALL RimPostMessage(TaskId task, OsMessage* message) {
+    sim::NoteCall("RimPostMessage");
+    if (kernel.inCallback) {
+        if (kernel.yieldOwed) {
+            sim::PlatformFault(sim::afterCallbackPost, "RimTaskYield", "RimPostMessage");
+        }
+        kernel.yieldOwed = true;
+    }
     kernel.posted.push_back({task, *message});
     if (task == sim::clavenetTask) {
         kernel.taskMessages.push_back(*message);
@@ -207,6 +233,7 @@ int RIM_CALL RimPostMessage(TaskId task, OsMessage* message) {
 }
 
 TaskId RIM_CALL RimGetForegroundApp() {
+    sim::NoteCall("RimGetForegroundApp");
     switch (kernel.foreground) {
     case sim::Foreground::App: return sim::appTask;
     case sim::Foreground::Clavenet: return sim::clavenetTask;
@@ -215,9 +242,13 @@ TaskId RIM_CALL RimGetForegroundApp() {
     return 0;
 }
 
-std::int32_t RIM_CALL RimGetTicks() { return static_cast<std::int32_t>(sim::CurrentTick()); }
+std::int32_t RIM_CALL RimGetTicks() {
+    sim::NoteCall("RimGetTicks");
+    return static_cast<std::int32_t>(sim::CurrentTick());
+}
 
 void RIM_CALL RimSetTimer(std::int32_t timer, std::int32_t interval, std::int32_t flag) {
+    sim::NoteCall("RimSetTimer");
     TraceLine("RimSetTimer").Number(timer).Number(interval).Number(flag);
     if (interval > 0) {
         kernel.timers[timer] = {interval, kernel.elapsed + static_cast<std::uint64_t>(interval)};
@@ -227,29 +258,43 @@ void RIM_CALL RimSetTimer(std::int32_t timer, std::int32_t interval, std::int32_
     sim::Observe(sim::KernelCall::SetTimer);
 }
 
-void RIM_CALL RimSleep(std::int32_t units) { TraceLine("RimSleep").Number(units); }
+void RIM_CALL RimSleep(std::int32_t units) {
+    sim::NoteCall("RimSleep");
+    TraceLine("RimSleep").Number(units);
+}
 
-void RIM_CALL RimTaskYield() { ++kernel.yields; }
+void RIM_CALL RimTaskYield() {
+    sim::NoteCall("RimTaskYield");
+    ++kernel.yields;
+    kernel.yieldOwed = false;
+}
 
 void RIM_CALL RimRegisterMessageCallback(std::int32_t event, std::int32_t mask, MessageCallback callback) {
+    sim::NoteCall("RimRegisterMessageCallback");
     TraceLine("RimRegisterMessageCallback").Number(event).Number(mask);
     kernel.registrations.push_back({event, mask, callback});
 }
 
 void RIM_CALL RimGetDeviceInfo(std::uint8_t* record) {
+    sim::NoteCall("RimGetDeviceInfo");
     TraceLine("RimGetDeviceInfo");
     std::memset(record, 0, 64);
     record[0] = kernel.deviceType;
 }
 
-void RIM_CALL RimRequestPowerOff() { TraceLine("RimRequestPowerOff"); }
+void RIM_CALL RimRequestPowerOff() {
+    sim::NoteCall("RimRequestPowerOff");
+    TraceLine("RimRequestPowerOff");
+}
 
 void RIM_CALL RimPagerSetup(std::uint32_t key, std::int32_t value) {
+    sim::NoteCall("RimPagerSetup");
     TraceLine("RimPagerSetup").Number(static_cast<std::int32_t>(key)).Number(value);
 }
 
 int RIM_CALL CommOpenPort(std::int32_t baud, std::int32_t dataBits, std::int32_t parity, std::int32_t stopBits,
                           std::int32_t optionA, std::int32_t optionB) {
+    sim::NoteCall("CommOpenPort");
     TraceLine("CommOpenPort").Number(baud).Number(dataBits).Number(parity).Number(stopBits).Number(optionA).Number(
         optionB);
     if (kernel.portFails) {
@@ -259,9 +304,13 @@ int RIM_CALL CommOpenPort(std::int32_t baud, std::int32_t dataBits, std::int32_t
     return 1;
 }
 
-void RIM_CALL CommSetDsr(std::int32_t level) { TraceLine("CommSetDsr").Number(level); }
+void RIM_CALL CommSetDsr(std::int32_t level) {
+    sim::NoteCall("CommSetDsr");
+    TraceLine("CommSetDsr").Number(level);
+}
 
 int RIM_CALL CommReadChar() {
+    sim::NoteCall("CommReadChar");
     sim::Observe(sim::KernelCall::PortRead);
     if (kernel.received.empty()) {
         return -1;
@@ -272,6 +321,7 @@ int RIM_CALL CommReadChar() {
 }
 
 void RIM_CALL CommClosePort() {
+    sim::NoteCall("CommClosePort");
     TraceLine("CommClosePort");
     kernel.portOpen = false;
     kernel.received.clear();

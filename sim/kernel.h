@@ -27,6 +27,7 @@ void ResetKernel(std::uint32_t startTick = 0);
 
 std::uint32_t CurrentTick();
 void SetDeviceType(std::uint8_t type);
+std::uint8_t DeviceType();
 void SetForeground(Foreground who);
 void SetPortFails(bool fails);
 bool PortOpen();

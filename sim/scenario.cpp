@@ -12,6 +12,8 @@
 #include "keyboards/key_codes.h"
 #include "sim/kernel.h"
 #include "sim/keyboards.h"
+#include "sim/platform_fault.h"
+#include "sim/platform_calls.h"
 #include "sim/trace.h"
 #include "sim/ui_engine.h"
 
@@ -227,6 +229,8 @@ private:
     [[noreturn]] void Start() {
         started_ = true;
         SetTaskWaitHandler([] { runner->OnTaskWaits(); });
+        SetFaultLocation("");
+        ExpectStartUp();
         entry_();
         FlushTrace();
         std::fputs("clavenet-sim: the application's task returned\n", stderr);
@@ -238,7 +242,9 @@ private:
         std::exit(status);
     }
 
+    // What the program does until the next line runs is this line's doing.
     void RunLine(const ScriptLine& line) {
+        SetFaultLocation(scriptName_ + ":" + std::to_string(line.number));
         Check(line, [this, &line] { Execute(line); });
     }
 

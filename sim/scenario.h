@@ -18,7 +18,8 @@ struct ScenarioOptions {
 // Starts the program at `entry` when the script says so and plays the rest
 // of the script whenever the program's task waits for a message. The trace
 // goes to standard output, a bad line's message to standard error. Never
-// returns: exits 0 when the whole script ran, 2 at a bad line.
+// returns: exits 0 when the whole script ran, 2 at a bad line, 3 at a
+// platform fault.
 [[noreturn]] void RunScenario(const std::string& scriptName, const std::string& script, ApplicationEntry entry,
                               const ScenarioOptions& options = {});
 

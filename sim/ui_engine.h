@@ -13,14 +13,19 @@ namespace sim {
 // Back to no application object and no "Test:" text.
 void ResetUiEngine();
 
-// Whether the program has built its application object and shown a screen.
+// What the display shows of the application. The menu is drawn over the
+// screen; once it is taken down the display stays blank until the screen is
+// shown again.
+enum class Display { NotYetShown, Screen, Menu, Blank };
+Display OnDisplay();
+// The application's screen is on the display, under the menu or not.
 bool ScreenShown();
 bool MenuShown();
 
-// The "Keyboard type:" field of the shown screen.
+// The "Keyboard type:" field of the application's screen, shown or not.
 std::int32_t KeyboardTypeChoice();
 void ChooseKeyboardType(std::int32_t index);
-// The "Test:" field of the shown screen.
+// The "Test:" field of the application's screen, shown or not.
 std::string TestFieldText();
 
 // The shown menu: whether `entry` can be chosen, and moving its current

@@ -8,8 +8,8 @@
 // The script's name, used in error messages, comes in hex: Wine's command
 // line would not carry every byte of it unchanged.
 //
-// Exit status: that of the scenario (0, or 2 at a bad line); 1 when the
-// module cannot be started or the application crashes.
+// Exit status: that of the scenario (0, 2 at a bad line, 3 at a platform
+// fault); 1 when the module cannot be started or the application crashes.
 
 #include <fcntl.h>
 #include <io.h>

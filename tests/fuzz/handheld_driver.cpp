@@ -7,6 +7,7 @@
 #include "keyboards/key_codes.h"
 #include "shell/startup.h"
 #include "sim/kernel.h"
+#include "sim/platform_calls.h"
 #include "sim/ui_engine.h"
 #include "tests/fuzz/program_checks.h"
 
@@ -72,6 +73,7 @@ void PlayOnHandheld(const std::uint8_t* data, std::size_t size, std::initializer
     WatchProgram(models);
     sim::SetTaskWaitHandler(&OnTaskWaits);
     if (setjmp(inputUsedUp) == 0) {
+        sim::ExpectStartUp();
         AppEntry();
         Fail("the task returned");
     }

@@ -1,12 +1,14 @@
 #!/usr/bin/python3
 """The handheld's loader under Wine: it starts only a module of its own
 generation, with a sound header and dependency records, and ends a crashed
-run with one line; and the runner's --pe plays scripts the way the native
-runner does.
+run with one line; the simulated platform refuses a module's wrong call as
+it does the native program's; and the runner's --pe plays scripts the way
+the native runner does.
 
     check_loader.py PE_DIRECTORY CLAVENET_SIM
 """
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -52,12 +54,13 @@ class LoaderTest(unittest.TestCase):
     def tearDown(self):
         shutil.rmtree(self.directory)
 
-    def patched(self, build, export=None, offset=0, data=b""):
+    def patched(self, build, export=None, offset=0, data=b"", content=None):
         """A copy of the build's module, in a folder of its own (so that its
         imports resolve from the loader's folder only), with `data` written
-        at `offset` bytes into the exported object."""
+        at `offset` bytes into the exported object, or made of `content`."""
         pe = pefile.PE(f"{pe_directory}/{build}/{MODULES[build]}")
-        content = bytearray(pe.__data__)
+        if content is None:
+            content = bytearray(pe.__data__)
         if export is not None:
             file_offset = pe.get_offset_from_rva(export_address(pe, export) + offset)
             content[file_offset:file_offset + len(data)] = data
@@ -114,6 +117,24 @@ class LoaderTest(unittest.TestCase):
                 self.assertEqual(status, 1)
                 self.assertRegex(errors, r"^clavenet-sim: .*: the application crashed \(exception 0x[0-9A-F]{8} at ")
                 self.assertEqual(errors.count("\n"), 1)
+
+
+    def test_a_wrong_call_of_the_module_is_a_platform_fault(self):
+        # The title's own copy of the name, not the name buffer the header
+        # points to, changed by one letter: the title is refused at start-up.
+        for build in MODULES:
+            with self.subTest(build=build):
+                pe = pefile.PE(f"{pe_directory}/{build}/{MODULES[build]}")
+                name_rva = int.from_bytes(pe.get_data(export_address(pe, "RimHeader") + 16, 4), "little") - \
+                    pe.OPTIONAL_HEADER.ImageBase
+                content = bytearray(pe.__data__)
+                titles = [match.start() for match in re.finditer(b"Clavenet\0", content)
+                          if match.start() != pe.get_offset_from_rva(name_rva)]
+                self.assertEqual(len(titles), 1)
+                content[titles[0] + 7:titles[0] + 8] = b"x"
+                status, errors = load(build, self.patched(build, content=content))
+                self.assertEqual((status, errors),
+                                 (3, 'platform fault: title text (expected "Clavenet", got "Clavenex")\n'))
 
 
 class RunnerTest(unittest.TestCase):

@@ -2,7 +2,11 @@
 
 #include <vector>
 
+#include <algorithm>
+#include <string_view>
+
 #include "shell/startup.h"
+#include "sim/platform_calls.h"
 #include "sim/registration.h"
 #include "tests/shell/shell_test.h"
 
@@ -43,6 +47,7 @@ TEST_F(StartupTest, AppEntryResetsTheSharedStateAndWaitsOnItsScreen) {
     keyRepeatState = {'a', 2, 3, 1, 4, 1};
     LayerFlags = FunctionLayer;
     staticsInitialised = 0;
+    sim::ExpectStartUp();
     RunUntilTaskWaits([] { AppEntry(); });
     EXPECT_EQ(staticsInitialised, 1);
     EXPECT_EQ(lastActivityTick, 0);
@@ -58,6 +63,24 @@ TEST_F(StartupTest, AppEntryResetsTheSharedStateAndWaitsOnItsScreen) {
     EXPECT_EQ(appObject->ready, 1);
     EXPECT_EQ(appObject->shownScreen, activeScreen);
     EXPECT_STREQ(menuEntryStrings[KeyboardOnEntry], "Keyboard on");
+}
+
+// The handheld cannot see this order: the first table fills the strings the
+// menu is built from, the second builds the application object.
+TEST_F(StartupTest, TheMenuStringsAreFilledBeforeTheApplicationObjectIsBuilt) {
+    std::fill(std::begin(menuEntryStrings), std::end(menuEntryStrings), nullptr);
+    static bool stringsFilled;
+    stringsFilled = false;
+    sim::ObserveCalls([](std::string_view call) {
+        if (call == "UiApplication") {
+            stringsFilled = std::all_of(std::begin(menuEntryStrings), std::end(menuEntryStrings),
+                                        [](const char* entry) { return entry != nullptr; });
+        }
+    });
+    sim::ExpectStartUp();
+    RunUntilTaskWaits([] { AppEntry(); });
+    sim::ObserveCalls(nullptr);
+    EXPECT_TRUE(stringsFilled);
 }
 
 TEST_F(StartupTest, RegistersFromTheNameBufferTheHeaderNames) {
