@@ -320,7 +320,7 @@ void UiEditField::DeleteRange(std::int32_t first, std::int32_t last) {
     NoteCall("UiEditField::DeleteRange");
     std::string& text = engine.editTexts[this];
     const auto length = static_cast<std::int32_t>(text.size());
-    if (first < 0 || first > last + 1 || last >= length) {
+    if (first < 0 || first > std::int64_t{last} + 1 || last >= length) {
         PlatformFault("the range deleted from the \"Test:\" field", "one within 0.." + std::to_string(length - 1),
                       std::to_string(first) + ".." + std::to_string(last));
     }
