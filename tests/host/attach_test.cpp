@@ -116,14 +116,15 @@ private:
 // collected as they come.
 class Attach {
 public:
-    explicit Attach(const std::vector<std::string>& arguments, const std::function<void()>& inChild = {}) {
+    explicit Attach(const std::vector<std::string>& arguments, const std::function<void()>& inChild = {},
+                    const std::string& program = CLAVENET_ATTACH) {
         int output[2];
         int errors[2];
         if (pipe2(output, O_CLOEXEC) != 0 || pipe2(errors, O_CLOEXEC) != 0) {
             ADD_FAILURE() << "pipe: " << std::strerror(errno);
             return;
         }
-        std::vector<std::string> words{CLAVENET_ATTACH};
+        std::vector<std::string> words{program};
         words.insert(words.end(), arguments.begin(), arguments.end());
         std::vector<char*> argv;
         for (std::string& word : words) {
@@ -470,7 +471,8 @@ std::string GroupName(const std::string& path) {
     return owner != nullptr ? owner->gr_name : "";
 }
 
-// Run as root, the program would open anything: it runs as nobody instead.
+// Run as root, the program would open anything: it runs as nobody instead,
+// from a copy that nobody may run (the build folder may lie in root's home).
 TEST_F(AttachTest, APortWithoutPermissionNamesTheGroupToJoin) {
     Adapter adapter;
     ASSERT_EQ(chmod(adapter.Path().c_str(), 0600), 0);
@@ -478,12 +480,20 @@ TEST_F(AttachTest, APortWithoutPermissionNamesTheGroupToJoin) {
     if (!root) {
         ASSERT_EQ(chmod(adapter.Path().c_str(), 0), 0);
     }
+    const std::filesystem::path copy = directory / "clavenet-attach";
+    std::filesystem::copy_file(CLAVENET_ATTACH, copy);
+    std::filesystem::permissions(directory, std::filesystem::perms::all & ~std::filesystem::perms::others_write &
+                                                ~std::filesystem::perms::group_write);
     Attach attach({"--print", adapter.Path()}, [root] {
         if (root && (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)) {
             _exit(126);
         }
-    });
-    EXPECT_EQ(attach.Wait(), 1);
+    }, copy.string());
+    const int status = attach.Wait();
+    if (status == 127) {
+        GTEST_SKIP() << "nobody cannot run a program from " << directory << " here";
+    }
+    EXPECT_EQ(status, 1);
     const std::string group = GroupName(adapter.Path());
     EXPECT_EQ(attach.errors, "clavenet-attach: " + adapter.Path() + ": permission denied; add yourself to the group '" +
                                  group + "' (sudo usermod -aG " + group +
