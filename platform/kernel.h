@@ -7,10 +7,12 @@
 
 // One calling convention in every build, so that a module built here binds
 // to any kernel that follows it; the loader calls a module's library entry
-// the way Windows-style loaders do.
+// the way Windows-style loaders do. Arguments go on the stack, even where
+// the program's own functions pass them in registers. (Spelt with
+// underscores: the Windows headers define `cdecl` away.)
 #if defined(__i386__)
-#define RIM_CALL __attribute__((cdecl))
-#define RIM_LOADER_CALL __attribute__((stdcall))
+#define RIM_CALL __attribute__((__cdecl__, __regparm__(0)))
+#define RIM_LOADER_CALL __attribute__((__stdcall__, __regparm__(0)))
 #else
 #define RIM_CALL
 #define RIM_LOADER_CALL

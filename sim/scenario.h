@@ -5,9 +5,11 @@
 
 #include <string>
 
+#include "platform/kernel.h"
+
 namespace sim {
 
-using ApplicationEntry = void (*)();
+using ApplicationEntry = void(RIM_CALL*)();
 
 // Starts the program at `entry` when the script says so and plays the rest
 // of the script whenever the program's task waits for a message. The trace
