@@ -166,22 +166,3 @@ void StopRepeatTimer() {
     RimSetTimer(RepeatTimer, 0, 1);
     keyRepeatState.repeatTimerRunning = 0;
 }
-
-bool ReadRepeatingKey(bool handledAlready, RepeatingRead& read) {
-    const int received = CommReadChar();
-    if (received < 0) {
-        if (!keyRepeatState.repeatTimerRunning || handledAlready) {
-            return false;
-        }
-        read.transition = KeyTransition::TimerRepeat;
-        return true;
-    }
-    const auto byte = static_cast<std::uint8_t>(received);
-    const bool released = (byte & 0x80) != 0;
-    if (released && keyRepeatState.repeatTimerRunning) {
-        StopRepeatTimer();
-    }
-    read.transition = released ? KeyTransition::Break : KeyTransition::Make;
-    read.index = byte & 0x7F;
-    return true;
-}

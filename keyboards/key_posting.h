@@ -83,11 +83,20 @@ void PostGatedKey(KeyCode code);
 void NoteRepeatPost();
 void StopRepeatTimer();
 
-// Reads the next byte for a decoder with timer-driven repeat. Any break byte
-// stops the repeat at once. When no byte waits and the timer runs, a call
-// that has handled nothing yet gets heldKey once as a TimerRepeat.
-struct RepeatingRead {
-    KeyTransition transition;
-    std::uint8_t index;  // scan index of a byte; unused for TimerRepeat
-};
-bool ReadRepeatingKey(bool handledAlready, RepeatingRead& read);
+// A byte of a keyboard whose held keys repeat by timer (bit 7 set: a
+// break). Any break stops the repeat at once.
+inline KeyTransition TakeRepeatingTransition(std::uint8_t byte) {
+    if ((byte & 0x80) == 0) {
+        return KeyTransition::Make;
+    }
+    if (keyRepeatState.repeatTimerRunning) {
+        StopRepeatTimer();
+    }
+    return KeyTransition::Break;
+}
+
+// When no byte waits: whether the running repeat timer presents heldKey
+// again, which it does to a call that has handled nothing yet.
+inline bool RepeatsHeldKey(bool handledAlready) {
+    return keyRepeatState.repeatTimerRunning && !handledAlready;
+}

@@ -36,15 +36,20 @@ bool LayerOn(std::int32_t layer) { return (LayerFlags & layer) != 0; }
 
 void DecodePocketop() {
     bool handled = false;
-    RepeatingRead read{};
-    while (ReadRepeatingKey(handled, read)) {
+    for (;;) {
+        const int received = CommReadChar();
+        KeyTransition transition = KeyTransition::TimerRepeat;
         KeyCode code = keyRepeatState.heldKey;
-        if (read.transition != KeyTransition::TimerRepeat) {
-            keyRepeatState.releasePending = read.transition == KeyTransition::Break ? 1 : 0;
-            code = scanTableBlock.pocketop[read.index];
+        if (received >= 0) {
+            const auto byte = static_cast<std::uint8_t>(received);
+            transition = TakeRepeatingTransition(byte);
+            keyRepeatState.releasePending = transition == KeyTransition::Break ? 1 : 0;
+            code = scanTableBlock.pocketop[byte & 0x7F];
+        } else if (!RepeatsHeldKey(handled)) {
+            return;
         }
         handled = true;
-        const bool released = read.transition == KeyTransition::Break;
+        const bool released = transition == KeyTransition::Break;
         switch (code) {
         case KeyFunction:
         case KeyNumberLayer:
@@ -70,8 +75,8 @@ void DecodePocketop() {
         CodeHandling handling = standardCodeHandling;
         handling.movementKeys = !LayerOn(NumberLayer);
         handling.capsLock = true;
-        code = HandleCode(code, read.transition, handling);
-        if (!PassRepeatGate(code, read.transition)) {
+        code = HandleCode(code, transition, handling);
+        if (!PassRepeatGate(code, transition)) {
             continue;
         }
         code = TranslatePocketopShift(code);
