@@ -32,6 +32,19 @@ KeyCode TranslatePocketopShift(KeyCode code) {
 
 bool LayerOn(std::int32_t layer) { return (LayerFlags & layer) != 0; }
 
+constexpr CodeHandling pocketopHandling = [] {
+    CodeHandling handling = standardCodeHandling;
+    handling.capsLock = true;
+    return handling;
+}();
+
+// Under the number layer the arrows are digits' neighbours, not movement.
+constexpr CodeHandling numberLayerHandling = [] {
+    CodeHandling handling = pocketopHandling;
+    handling.movementKeys = false;
+    return handling;
+}();
+
 }  // namespace
 
 void DecodePocketop() {
@@ -71,11 +84,7 @@ void DecodePocketop() {
         default:
             break;
         }
-        // Under the number layer the arrows are digits' neighbours, not movement.
-        CodeHandling handling = standardCodeHandling;
-        handling.movementKeys = !LayerOn(NumberLayer);
-        handling.capsLock = true;
-        code = HandleCode(code, transition, handling);
+        code = HandleCode(code, transition, LayerOn(NumberLayer) ? numberLayerHandling : pocketopHandling);
         if (!PassRepeatGate(code, transition)) {
             continue;
         }
