@@ -54,15 +54,44 @@ struct KeyMapping {
     KeyCode to;
 };
 
-// What `mappings` turns `key` into, or `unmapped` when it holds no such key.
-template <std::size_t Size>
-constexpr KeyCode MapKey(const KeyMapping (&mappings)[Size], KeyCode key, KeyCode unmapped) {
-    for (const KeyMapping& mapping : mappings) {
-        if (mapping.from == key) {
-            return mapping.to;
-        }
+// Mappings as a row indexed by key, from the lowest key they map to the
+// highest: a lookup rather than a search.
+template <KeyCode First, KeyCode Last>
+struct KeyRow {
+    KeyCode codes[Last - First + 1];  // KeyNone: not mapped
+
+    // What the row turns `key` into, or `unmapped` when it holds no such key.
+    constexpr KeyCode Map(KeyCode key, KeyCode unmapped) const {
+        const KeyCode mapped = key >= First && key <= Last ? codes[key - First] : KeyNone;
+        return mapped != KeyNone ? mapped : unmapped;
     }
-    return unmapped;
+};
+
+template <std::size_t Size>
+constexpr KeyCode LowestKey(const KeyMapping (&mappings)[Size]) {
+    KeyCode lowest = mappings[0].from;
+    for (const KeyMapping& mapping : mappings) {
+        lowest = mapping.from < lowest ? mapping.from : lowest;
+    }
+    return lowest;
+}
+
+template <std::size_t Size>
+constexpr KeyCode HighestKey(const KeyMapping (&mappings)[Size]) {
+    KeyCode highest = mappings[0].from;
+    for (const KeyMapping& mapping : mappings) {
+        highest = mapping.from > highest ? mapping.from : highest;
+    }
+    return highest;
+}
+
+template <const auto& mappings>
+constexpr auto MakeKeyRow() {
+    KeyRow<LowestKey(mappings), HighestKey(mappings)> row{};
+    for (const KeyMapping& mapping : mappings) {
+        row.codes[mapping.from - LowestKey(mappings)] = mapping.to;
+    }
+    return row;
 }
 
 template <std::size_t Size>

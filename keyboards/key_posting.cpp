@@ -17,6 +17,7 @@ constexpr KeyMapping shiftedPunctuation[] = {
     {'/', '?'},  {']', '}'},
     {'`', '~'},
 };
+constexpr auto shiftedPunctuationRow = MakeKeyRow<shiftedPunctuation>();
 
 }  // namespace
 
@@ -107,15 +108,11 @@ bool PassRepeatGate(KeyCode code, KeyTransition transition) {
     return AdmitKey(code, now);
 }
 
-KeyCode RaiseLetter(KeyCode code) {
-    return code >= 'a' && code <= 'z' ? static_cast<KeyCode>(code - ('a' - 'A')) : code;
-}
-
 KeyCode TranslateShifted(KeyCode code) {
     if (code >= '0' && code <= '9') {
         return scanTableBlock.shiftedDigits[code - '0'];
     }
-    return MapKey(shiftedPunctuation, code, RaiseLetter(code));
+    return shiftedPunctuationRow.Map(code, RaiseLetter(code));
 }
 
 KeyCode TranslateIfShifted(KeyCode code) { return HasStatus(StatusShift) ? TranslateShifted(code) : code; }

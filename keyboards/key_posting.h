@@ -70,7 +70,9 @@ bool PassRepeatGate(KeyCode code, KeyTransition transition);
 KeyCode TranslateShifted(KeyCode code);
 // TranslateShifted while a shift key is held; the code as it is otherwise.
 KeyCode TranslateIfShifted(KeyCode code);
-KeyCode RaiseLetter(KeyCode code);
+inline KeyCode RaiseLetter(KeyCode code) {
+    return code >= 'a' && code <= 'z' ? static_cast<KeyCode>(code - ('a' - 'A')) : code;
+}
 
 // Posts to the foreground application, if any, then yields.
 void PostKeyMessage(KeyCode code);

@@ -7,27 +7,24 @@ std::int32_t LayerFlags;
 
 namespace {
 
+constexpr auto functionLayerRow = MakeKeyRow<pocketopFunctionLayer>();
+constexpr auto numberLayerRow = MakeKeyRow<pocketopNumberLayer>();
+
 // A key that the layer does not hold keeps its code, in the case it has.
-template <std::size_t Size>
-KeyCode MapThroughLayer(const KeyMapping (&layer)[Size], KeyCode code) {
-    return MapKey(layer, RaiseLetter(code), code);
+template <typename LayerRow>
+KeyCode MapThroughLayer(const LayerRow& layer, KeyCode code) {
+    return layer.Map(RaiseLetter(code), code);
 }
 
 // This keyboard's own, reduced shift translation.
+constexpr KeyMapping pocketopShiftedPunctuation[] = {{',', '<'}, {'-', '_'}, {'.', '>'}, {';', ':'}};
+constexpr auto pocketopShiftedPunctuationRow = MakeKeyRow<pocketopShiftedPunctuation>();
+
 KeyCode TranslatePocketopShift(KeyCode code) {
     if (HasStatus(StatusShift | StatusCapsLock)) {
         code = RaiseLetter(code);
     }
-    if (!HasStatus(StatusShift)) {
-        return code;
-    }
-    switch (code) {
-    case ',': return '<';
-    case '-': return '_';
-    case '.': return '>';
-    case ';': return ':';
-    default: return code;
-    }
+    return HasStatus(StatusShift) ? pocketopShiftedPunctuationRow.Map(code, code) : code;
 }
 
 bool LayerOn(std::int32_t layer) { return (LayerFlags & layer) != 0; }
@@ -90,10 +87,10 @@ void DecodePocketop() {
         }
         code = TranslatePocketopShift(code);
         if (LayerOn(FunctionLayer)) {
-            code = MapThroughLayer(pocketopFunctionLayer, code);
+            code = MapThroughLayer(functionLayerRow, code);
         }
         if (LayerOn(NumberLayer)) {
-            code = MapThroughLayer(pocketopNumberLayer, code);
+            code = MapThroughLayer(numberLayerRow, code);
         }
         PostUnderCapsLockRule(code);
         keyRepeatState.lastPostTick = RimGetTicks();
