@@ -26,9 +26,8 @@ void ClearKeypadMessage() {
     KeypadMessage.device = KeypadDevice;
 }
 
-KeyCode HandleCode(KeyCode code, KeyTransition transition, const CodeHandling& handling) {
+KeyCode HandleSpecialCode(KeyCode code, KeyTransition transition, const CodeHandling& handling) {
     const bool down = transition != KeyTransition::Break;
-    KeypadMessage.event = KeyCharEvent;
     switch (code) {
     case KeyLeft:
     case KeyRight:

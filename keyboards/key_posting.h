@@ -58,7 +58,16 @@ void ClearKeypadMessage();
 
 // Sets the event to the code's event, updates StatusBits, and returns the
 // code that the rest of the decoding works with.
-KeyCode HandleCode(KeyCode code, KeyTransition transition, const CodeHandling& handling);
+KeyCode HandleSpecialCode(KeyCode code, KeyTransition transition, const CodeHandling& handling);
+
+inline KeyCode HandleCode(KeyCode code, KeyTransition transition, const CodeHandling& handling) {
+    KeypadMessage.event = KeyCharEvent;
+    // Characters, most of what is typed, need nothing more.
+    if (code > KeyAlt && code < KeyDelete) {
+        return code;
+    }
+    return HandleSpecialCode(code, transition, handling);
+}
 
 // The repeat gate: whether a make of `code` at tick `now` may be posted.
 bool AdmitKey(KeyCode code, std::int32_t now);
