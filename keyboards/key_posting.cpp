@@ -79,20 +79,6 @@ KeyCode HandleSpecialCode(KeyCode code, KeyTransition transition, const CodeHand
     }
 }
 
-bool AdmitKey(KeyCode code, std::int32_t now) {
-    if (code == keyRepeatState.heldKey) {
-        if (TicksBetween(keyRepeatState.lastPostTick, now) < keyRepeatState.repeatThreshold) {
-            return false;
-        }
-        keyRepeatState.repeatThreshold = RepeatInterval;
-    } else {
-        keyRepeatState.repeatThreshold = FirstRepeatDelay;
-    }
-    keyRepeatState.heldKey = code;
-    KeypadMessage.data1 = now;
-    return true;
-}
-
 bool PassRepeatGate(KeyCode code, KeyTransition transition) {
     if (transition == KeyTransition::Break) {
         if (code == keyRepeatState.heldKey) {

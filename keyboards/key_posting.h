@@ -70,7 +70,19 @@ inline KeyCode HandleCode(KeyCode code, KeyTransition transition, const CodeHand
 }
 
 // The repeat gate: whether a make of `code` at tick `now` may be posted.
-bool AdmitKey(KeyCode code, std::int32_t now);
+inline bool AdmitKey(KeyCode code, std::int32_t now) {
+    if (code == keyRepeatState.heldKey) {
+        if (TicksBetween(keyRepeatState.lastPostTick, now) < keyRepeatState.repeatThreshold) {
+            return false;
+        }
+        keyRepeatState.repeatThreshold = RepeatInterval;
+    } else {
+        keyRepeatState.repeatThreshold = FirstRepeatDelay;
+    }
+    keyRepeatState.heldKey = code;
+    KeypadMessage.data1 = now;
+    return true;
+}
 
 // A break releases heldKey; a make of a real key is read the tick and
 // offered to the gate. True when a make was admitted.
