@@ -79,20 +79,6 @@ KeyCode HandleSpecialCode(KeyCode code, KeyTransition transition, const CodeHand
     }
 }
 
-bool PassRepeatGate(KeyCode code, KeyTransition transition) {
-    if (transition == KeyTransition::Break) {
-        if (code == keyRepeatState.heldKey) {
-            keyRepeatState.heldKey = KeyNone;
-        }
-        return false;
-    }
-    const std::int32_t now = RimGetTicks();
-    if (code == KeyNone || code == KeySwallow) {
-        return false;
-    }
-    return AdmitKey(code, now);
-}
-
 KeyCode TranslateShifted(KeyCode code) {
     if (code >= '0' && code <= '9') {
         return scanTableBlock.shiftedDigits[code - '0'];
@@ -127,9 +113,14 @@ void PostUnderCapsLockRule(KeyCode code) {
     }
 }
 
-void PostGatedKey(KeyCode code) {
-    PostKeyMessage(code);
+bool HandleGatedKey(KeyCode code, KeyTransition transition) {
+    code = HandleCode(code, transition, standardCodeHandling);
+    if (!PassRepeatGate(code, transition)) {
+        return false;
+    }
+    PostKeyMessage(TranslateIfShifted(code));
     keyRepeatState.lastPostTick = RimGetTicks();
+    return true;
 }
 
 void NoteRepeatPost() {

@@ -56,10 +56,11 @@ inline bool HasStatus(std::int32_t bit) { return (KeypadMessage.data0 & bit) != 
 // Zeroes the message and makes it a keypad message again.
 void ClearKeypadMessage();
 
-// Sets the event to the code's event, updates StatusBits, and returns the
-// code that the rest of the decoding works with.
+// HandleCode for the codes that are not characters.
 KeyCode HandleSpecialCode(KeyCode code, KeyTransition transition, const CodeHandling& handling);
 
+// Sets the event to the code's event, updates StatusBits, and returns the
+// code that the rest of the decoding works with.
 inline KeyCode HandleCode(KeyCode code, KeyTransition transition, const CodeHandling& handling) {
     KeypadMessage.event = KeyCharEvent;
     // Characters, most of what is typed, need nothing more.
@@ -86,7 +87,19 @@ inline bool AdmitKey(KeyCode code, std::int32_t now) {
 
 // A break releases heldKey; a make of a real key is read the tick and
 // offered to the gate. True when a make was admitted.
-bool PassRepeatGate(KeyCode code, KeyTransition transition);
+inline bool PassRepeatGate(KeyCode code, KeyTransition transition) {
+    if (transition == KeyTransition::Break) {
+        if (code == keyRepeatState.heldKey) {
+            keyRepeatState.heldKey = KeyNone;
+        }
+        return false;
+    }
+    const std::int32_t now = RimGetTicks();
+    if (code == KeyNone || code == KeySwallow) {
+        return false;
+    }
+    return AdmitKey(code, now);
+}
 
 KeyCode TranslateShifted(KeyCode code);
 // TranslateShifted while a shift key is held; the code as it is otherwise.
@@ -100,8 +113,10 @@ void PostKeyMessage(KeyCode code);
 // With caps lock on, the message carries StatusShift while the stored status
 // keeps what the shift keys made of it.
 void PostUnderCapsLockRule(KeyCode code);
-// The post of a decoder that uses the repeat gate.
-void PostGatedKey(KeyCode code);
+// A key of a keyboard with the standard handling and the repeat gate: on a
+// make that the gate admits, its shift translation and the post. Returns
+// whether it was posted.
+bool HandleGatedKey(KeyCode code, KeyTransition transition);
 
 void NoteRepeatPost();
 void StopRepeatTimer();

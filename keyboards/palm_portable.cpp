@@ -21,12 +21,8 @@ void DecodePalmPortable() {
             return;
         }
         handled = true;
-        code = HandleCode(code, transition, standardCodeHandling);
-        if (!PassRepeatGate(code, transition)) {
-            continue;
+        if (HandleGatedKey(code, transition)) {
+            NoteRepeatPost();
         }
-        code = TranslateIfShifted(code);
-        PostGatedKey(code);
-        NoteRepeatPost();
     }
 }
