@@ -4,7 +4,7 @@
 //   8 ticks later, its release; the next character follows 8 ticks after
 //   that. A shift or layer key that the character needs goes down 4 ticks
 //   before its key and up 4 ticks after it.
-// - About one character in 20 is held for a second. The Flexis, GoType and
+// - About one character in 50 is held for a second. The Flexis, GoType and
 //   Happy Hacking keyboards repeat it themselves: its press again 50 ticks
 //   after it went down, then every 10 ticks. The Palm Portable and Pocketop
 //   keyboards do not; their decoders repeat it by timer.
@@ -49,7 +49,7 @@ constexpr std::string_view sampleText =
 constexpr std::int32_t keyDownTicks = 8;
 constexpr std::int32_t betweenKeysTicks = 8;
 constexpr std::int32_t modifierLeadTicks = 4;
-constexpr std::uint32_t oneHeldIn = 20;
+constexpr std::uint32_t oneHeldIn = 50;
 constexpr std::int32_t heldKeyTicks = 100;
 constexpr std::int32_t keyboardRepeatDelay = 50;
 constexpr std::int32_t keyboardRepeatPeriod = 10;
