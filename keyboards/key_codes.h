@@ -85,8 +85,25 @@ constexpr KeyCode HighestKey(const KeyMapping (&mappings)[Size]) {
     return highest;
 }
 
+// Each key once, and none to KeyNone, which marks a key that a row lacks.
+template <std::size_t Size>
+constexpr bool MapsEachKeyOnce(const KeyMapping (&mappings)[Size]) {
+    for (std::size_t i = 0; i < Size; ++i) {
+        for (std::size_t j = i + 1; j < Size; ++j) {
+            if (mappings[i].from == mappings[j].from) {
+                return false;
+            }
+        }
+        if (mappings[i].to == KeyNone) {
+            return false;
+        }
+    }
+    return true;
+}
+
 template <const auto& mappings>
 constexpr auto MakeKeyRow() {
+    static_assert(MapsEachKeyOnce(mappings));
     KeyRow<LowestKey(mappings), HighestKey(mappings)> row{};
     for (const KeyMapping& mapping : mappings) {
         row.codes[mapping.from - LowestKey(mappings)] = mapping.to;
