@@ -112,8 +112,8 @@ class ModuleTest(unittest.TestCase):
                 self.assertGreater(len(relocated(pe)), 0)
 
     def test_sections(self):
-        # Constant data shares .text with the code, writable data lies in
-        # .idata behind the import tables.
+        # Constant data shares .text and .edata with the code and the export
+        # directory, writable data lies in .idata behind the import tables.
         for build, pe in modules():
             with self.subTest(build=build):
                 names = [s.Name.rstrip(b"\0").decode() for s in pe.sections]
@@ -121,9 +121,11 @@ class ModuleTest(unittest.TestCase):
                 if build == "950":
                     expected.remove(".rimdep")
                 self.assertEqual(names, expected)
-                text = section_named(pe, b".text")
-                self.assertFalse(text.Characteristics & IMAGE_SCN_MEM_WRITE)
+                for constant in (b".text", b".edata"):
+                    self.assertFalse(section_named(pe, constant).Characteristics & IMAGE_SCN_MEM_WRITE)
                 self.assertTrue(section_named(pe, b".idata").Characteristics & IMAGE_SCN_MEM_WRITE)
+                directory = pe.OPTIONAL_HEADER.DATA_DIRECTORY[pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_EXPORT"]]
+                self.assertEqual(directory.VirtualAddress, section_named(pe, b".edata").VirtualAddress)
 
     def test_header_alone_at_the_start_of_version(self):
         for build, pe in modules():
