@@ -67,22 +67,20 @@ struct KeyRow {
     }
 };
 
-template <std::size_t Size>
-constexpr KeyCode LowestKey(const KeyMapping (&mappings)[Size]) {
-    KeyCode lowest = mappings[0].from;
-    for (const KeyMapping& mapping : mappings) {
-        lowest = mapping.from < lowest ? mapping.from : lowest;
-    }
-    return lowest;
-}
+// The lowest and the highest key that mappings map.
+struct KeyRange {
+    KeyCode first;
+    KeyCode last;
+};
 
 template <std::size_t Size>
-constexpr KeyCode HighestKey(const KeyMapping (&mappings)[Size]) {
-    KeyCode highest = mappings[0].from;
+constexpr KeyRange KeysMapped(const KeyMapping (&mappings)[Size]) {
+    KeyRange range{mappings[0].from, mappings[0].from};
     for (const KeyMapping& mapping : mappings) {
-        highest = mapping.from > highest ? mapping.from : highest;
+        range.first = mapping.from < range.first ? mapping.from : range.first;
+        range.last = mapping.from > range.last ? mapping.from : range.last;
     }
-    return highest;
+    return range;
 }
 
 // Each key once, and none to KeyNone, which marks a key that a row lacks.
@@ -104,9 +102,10 @@ constexpr bool MapsEachKeyOnce(const KeyMapping (&mappings)[Size]) {
 template <const auto& mappings>
 constexpr auto MakeKeyRow() {
     static_assert(MapsEachKeyOnce(mappings));
-    KeyRow<LowestKey(mappings), HighestKey(mappings)> row{};
+    constexpr KeyRange range = KeysMapped(mappings);
+    KeyRow<range.first, range.last> row{};
     for (const KeyMapping& mapping : mappings) {
-        row.codes[mapping.from - LowestKey(mappings)] = mapping.to;
+        row.codes[mapping.from - range.first] = mapping.to;
     }
     return row;
 }
