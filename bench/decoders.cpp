@@ -1,18 +1,31 @@
-// Feeds each decoder a fixed mixed stream of 1 MiB on a do-nothing platform:
-// the keyboard's own key transitions for a stretch of text, with a stray
-// byte now and then, one serial event a transition, one tick between
-// events, and the repeat timer's calls wherever the decoder keeps it
-// running.
+// Feeds each decoder what its keyboard sends while a person types, about
+// 1 MiB of it, on a do-nothing platform (a tick taken as 10 ms):
+// - one serial event a key transition. A character is its key's press and,
+//   8 ticks later, its release; the next character follows 8 ticks after
+//   that. A shift or layer key that the character needs goes down 4 ticks
+//   before its key and up 4 ticks after it.
+// - About one character in 50 is held for a second. The Flexis, GoType and
+//   Happy Hacking keyboards repeat it themselves: its press again 50 ticks
+//   after it went down, then every 10 ticks. The Palm Portable and Pocketop
+//   keyboards do not; their decoders repeat it by timer.
+// - The repeat timer fires 5 ticks after the decoder set it and every 5
+//   ticks after that until it is stopped, as the kernel's does.
+// - A stray byte comes with about one transition in 32: any byte but the
+//   press of a key that would stay in force for the rest of the stream (a
+//   modifier, a layer key, caps lock).
 //
-//   bench-decoders MODEL            decode once (run it under callgrind with
+//   bench-decoders MODEL            decode once and print what the stream
+//                                   held (run it under callgrind with
 //                                   --toggle-collect='Decode*')
 //   bench-decoders --allocations MODEL
 //                                   print the heap allocations made while
-//                                   decoding
+//                                   the stream was made, then those made
+//                                   while decoding
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -26,24 +39,41 @@
 
 namespace {
 
+enum Model { Flexis, Pocketop, GoType, HappyHacking, PalmPortable };
+
 constexpr std::size_t streamSize = 1 << 20;
-constexpr std::int32_t repeatPeriod = 5;
 
 constexpr std::string_view sampleText =
     "The quick brown fox jumps over the lazy dog, 0123456789 times; "
     "PACK MY BOX WITH FIVE DOZEN LIQUOR JUGS! (a-b=c) 'x' \"y\" [z] / ? ";
 
+constexpr std::int32_t keyDownTicks = 8;
+constexpr std::int32_t betweenKeysTicks = 8;
+constexpr std::int32_t modifierLeadTicks = 4;
+constexpr std::uint32_t oneHeldIn = 50;
+constexpr std::int32_t heldKeyTicks = 100;
+constexpr std::int32_t keyboardRepeatDelay = 50;
+constexpr std::int32_t keyboardRepeatPeriod = 10;
+constexpr std::uint32_t oneStrayIn = 32;
+
 using Decoder = void (*)();
 constexpr Decoder decoders[] = {DecodeFlexis, DecodePocketop, DecodeGoType, DecodeHappyHacking, DecodePalmPortable};
+constexpr bool keyboardRepeatsHeldKeys[] = {true, false, true, true, false};
 
-struct Event {
+struct SerialEvent {
+    std::int32_t tick;
     std::uint32_t first;
     std::uint32_t count;
 };
 
 struct Stream {
     std::vector<std::uint8_t> bytes;
-    std::vector<Event> events;
+    std::vector<SerialEvent> events;
+
+    void Add(std::int32_t tick, const sim::KeyTransitionBytes& transition) {
+        events.push_back({tick, static_cast<std::uint32_t>(bytes.size()), static_cast<std::uint32_t>(transition.size())});
+        bytes.insert(bytes.end(), transition.begin(), transition.end());
+    }
 };
 
 // Deterministic, so that every run decodes the same bytes.
@@ -54,70 +84,143 @@ std::uint32_t NextRandom(std::uint32_t& state) {
     return state;
 }
 
-// The text's key transitions on this keyboard, leaving out the characters
-// it has no key for.
-std::vector<sim::KeyTransitionBytes> TypeSample(std::int32_t model) {
-    std::vector<sim::KeyTransitionBytes> transitions;
-    for (const char character : sampleText) {
-        const sim::Typing typing = sim::TypeOnKeyboard(model, std::string_view(&character, 1));
+// The code of the key that `byte` presses when it arrives on its own.
+std::optional<KeyCode> PressedCode(Model model, std::uint8_t byte) {
+    const bool bit7 = (byte & 0x80) != 0;
+    const std::uint8_t index = byte & 0x7F;
+    switch (model) {
+    case Flexis: return bit7 ? std::optional(flexisScanTable[index]) : std::nullopt;
+    case Pocketop: return bit7 ? std::nullopt : std::optional(pocketopScanTable[index]);
+    case GoType: return bit7 || index >= goTypeScanTable.size ? std::nullopt : std::optional(goTypeScanTable[index]);
+    case HappyHacking: return byte < happyHackingScanTable.size ? std::optional(happyHackingScanTable[byte]) : std::nullopt;
+    case PalmPortable:
+        return bit7 || index >= palmPortableScanTable.size ? std::nullopt : std::optional(palmPortableScanTable[index]);
+    }
+    return std::nullopt;
+}
+
+bool PressesLastingKey(Model model, std::uint8_t byte) {
+    switch (PressedCode(model, byte).value_or(KeyNone)) {
+    case KeyLeft:
+    case KeyRight:
+    case KeyShiftLeft:
+    case KeyShiftRight:
+    case KeyAlt:
+    case KeyDelete:
+    case KeyCapsLock:
+    case KeyFunction:
+    case KeyNumberLayer: return true;
+    default: return false;
+    }
+}
+
+class StreamWriter {
+public:
+    explicit StreamWriter(Model model) : model_(model) {}
+
+    // One character's transitions: [press, release] or, with a shift or
+    // layer key around it, [its press, press, release, its release].
+    void Type(const std::vector<sim::KeyTransitionBytes>& transitions) {
+        const bool modified = transitions.size() == 4;
+        const sim::KeyTransitionBytes& press = transitions[modified ? 1 : 0];
+        const sim::KeyTransitionBytes& release = transitions[modified ? 2 : 1];
+        const bool held = NextRandom(random_) % oneHeldIn == 0;
+        if (modified) {
+            Send(transitions[0]);
+            tick_ += modifierLeadTicks;
+        }
+        const std::int32_t down = tick_;
+        Send(press);
+        const std::int32_t up = down + (held ? heldKeyTicks : keyDownTicks);
+        if (held && keyboardRepeatsHeldKeys[model_]) {
+            for (tick_ = down + keyboardRepeatDelay; tick_ < up; tick_ += keyboardRepeatPeriod) {
+                Send(press);
+            }
+        }
+        tick_ = up;
+        Send(release);
+        if (modified) {
+            tick_ += modifierLeadTicks;
+            Send(transitions[3]);
+        }
+        tick_ += betweenKeysTicks;
+    }
+
+    Stream& stream() { return stream_; }
+
+private:
+    void Send(const sim::KeyTransitionBytes& transition) {
+        stream_.Add(tick_, transition);
+        if (NextRandom(random_) % oneStrayIn != 0) {
+            return;
+        }
+        std::uint8_t stray;
+        do {
+            stray = static_cast<std::uint8_t>(NextRandom(random_));
+        } while (PressesLastingKey(model_, stray));
+        stream_.bytes.push_back(stray);
+        ++stream_.events.back().count;
+    }
+
+    Model model_;
+    std::uint32_t random_ = 0x2545F491;
+    std::int32_t tick_ = 0;
+    Stream stream_;
+};
+
+Stream MakeStream(Model model) {
+    StreamWriter writer(model);
+    for (std::size_t i = 0; writer.stream().bytes.size() < streamSize; i = (i + 1) % sampleText.size()) {
+        // Characters that the keyboard has no key for are left out.
+        const sim::Typing typing = sim::TypeOnKeyboard(model, sampleText.substr(i, 1));
         if (typing.missing == 0) {
-            transitions.insert(transitions.end(), typing.transitions.begin(), typing.transitions.end());
+            writer.Type(typing.transitions);
         }
     }
-    return transitions;
+    return std::move(writer.stream());
 }
 
-Stream MakeStream(std::int32_t model) {
-    const sim::Typing typing{TypeSample(model)};
-    Stream stream;
-    std::uint32_t random = 0x2545F491;
-    for (std::size_t i = 0; stream.bytes.size() < streamSize; i = (i + 1) % typing.transitions.size()) {
-        const Event event{static_cast<std::uint32_t>(stream.bytes.size()), 0};
-        stream.bytes.insert(stream.bytes.end(), typing.transitions[i].begin(), typing.transitions[i].end());
-        if (NextRandom(random) % 16 == 0) {
-            stream.bytes.push_back(static_cast<std::uint8_t>(NextRandom(random)));
+// The serial events in their order, with the repeat timer's expiries
+// between them; returns how many expiries there were.
+std::size_t Decode(Decoder decode, const Stream& stream) {
+    std::size_t expiries = 0;
+    for (const SerialEvent& event : stream.events) {
+        while (bench::repeatTimerInterval != 0 && bench::repeatTimerDue <= event.tick) {
+            bench::tick = bench::repeatTimerDue;
+            bench::repeatTimerDue += bench::repeatTimerInterval;
+            decode();
+            ++expiries;
         }
-        stream.events.push_back({event.first, static_cast<std::uint32_t>(stream.bytes.size()) - event.first});
+        bench::tick = event.tick;
+        bench::portNext = stream.bytes.data() + event.first;
+        bench::portEnd = bench::portNext + event.count;
+        decode();
     }
-    stream.bytes.resize(streamSize);
-    stream.events.back().count = static_cast<std::uint32_t>(streamSize) - stream.events.back().first;
-    return stream;
+    return expiries;
 }
 
-bool countingAllocations = false;
 std::size_t allocations = 0;
 
 }  // namespace
 
-// One serial event a transition, as the kernel would deliver them.
-void Decode(Decoder decode, const Stream& stream) {
-    for (const Event& event : stream.events) {
-        bench::portNext = stream.bytes.data() + event.first;
-        bench::portEnd = bench::portNext + event.count;
-        decode();
-        ++bench::tick;
-        if (bench::repeatTimerRunning && bench::tick % repeatPeriod == 0) {
-            decode();
-        }
-    }
-}
-
+// Linked with --wrap for each, so that every allocation in the program,
+// the C++ library's included, comes through here.
 extern "C" {
-void* __libc_malloc(std::size_t size);
-void* __libc_calloc(std::size_t count, std::size_t size);
-void* __libc_realloc(void* block, std::size_t size);
+void* __real_malloc(std::size_t size);
+void* __real_calloc(std::size_t count, std::size_t size);
+void* __real_realloc(void* block, std::size_t size);
 
-void* malloc(std::size_t size) {
-    allocations += countingAllocations ? 1 : 0;
-    return __libc_malloc(size);
+void* __wrap_malloc(std::size_t size) {
+    ++allocations;
+    return __real_malloc(size);
 }
-void* calloc(std::size_t count, std::size_t size) {
-    allocations += countingAllocations ? 1 : 0;
-    return __libc_calloc(count, size);
+void* __wrap_calloc(std::size_t count, std::size_t size) {
+    ++allocations;
+    return __real_calloc(count, size);
 }
-void* realloc(void* block, std::size_t size) {
-    allocations += countingAllocations ? 1 : 0;
-    return __libc_realloc(block, size);
+void* __wrap_realloc(void* block, std::size_t size) {
+    ++allocations;
+    return __real_realloc(block, size);
 }
 }
 
@@ -128,18 +231,20 @@ int main(int argc, char** argv) {
         return 2;
     }
     const int model = std::atoi(argv[argc - 1]);
-    if (model < 0 || model > 4) {
+    if (model < Flexis || model > PalmPortable) {
         std::fputs("bench-decoders: MODEL is 0..4\n", stderr);
         return 2;
     }
-    const Stream stream = MakeStream(model);
-    countingAllocations = countOnly;
-    Decode(decoders[model], stream);
-    countingAllocations = false;
+    const Stream stream = MakeStream(static_cast<Model>(model));
+    // Making the stream allocates: a count of 0 there would mean the
+    // counter sees nothing.
+    const std::size_t makingTheStream = allocations;
+    const std::size_t expiries = Decode(decoders[model], stream);
     if (countOnly) {
-        std::printf("%zu\n", allocations);
+        std::printf("%zu %zu\n", makingTheStream, allocations - makingTheStream);
     } else {
-        std::printf("%s %zu bytes %zu events\n", sim::KeyboardName(model), stream.bytes.size(), stream.events.size());
+        std::printf("%s: %zu bytes, %zu serial events, %zu repeat timer events, %d ticks\n", sim::KeyboardName(model),
+                    stream.bytes.size(), stream.events.size(), expiries, stream.events.back().tick);
     }
     return 0;
 }

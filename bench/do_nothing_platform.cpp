@@ -11,7 +11,8 @@ namespace bench {
 const std::uint8_t* portNext = nullptr;
 const std::uint8_t* portEnd = nullptr;
 std::int32_t tick = 0;
-bool repeatTimerRunning = false;
+std::int32_t repeatTimerInterval = 0;
+std::int32_t repeatTimerDue = 0;
 
 }  // namespace bench
 
@@ -24,7 +25,8 @@ int RIM_CALL RimPostMessage(TaskId, OsMessage*) { return 1; }
 void RIM_CALL RimTaskYield() {}
 void RIM_CALL RimSetTimer(std::int32_t timer, std::int32_t interval, std::int32_t) {
     if (timer == RepeatTimer) {
-        bench::repeatTimerRunning = interval != 0;
+        bench::repeatTimerInterval = interval;
+        bench::repeatTimerDue = bench::tick + interval;
     }
 }
 void RIM_CALL RibbonSelect(const char*) {}

@@ -9,7 +9,9 @@ namespace bench {
 extern const std::uint8_t* portNext;
 extern const std::uint8_t* portEnd;
 extern std::int32_t tick;
-// Whether the decoder has the repeat timer running.
-extern bool repeatTimerRunning;
+// The repeat timer as the decoder set it: its interval, 0 while stopped,
+// and the tick of its next expiry.
+extern std::int32_t repeatTimerInterval;
+extern std::int32_t repeatTimerDue;
 
 }  // namespace bench

@@ -6,6 +6,8 @@ set(CLAVENET_MODULE_950 clavenet)
 set(CLAVENET_MODULE_20 clavenet20)
 set(CLAVENET_MODULE_21 clavenet21)
 
+set(module_layout ${PROJECT_SOURCE_DIR}/platform/modules/clavenet.ld)
+
 # The records follow each other in the order they are written.
 set_source_files_properties(platform/dependency_records.cpp PROPERTIES COMPILE_OPTIONS -fno-toplevel-reorder)
 
@@ -22,8 +24,10 @@ foreach(build IN LISTS CLAVENET_BUILDS)
     # One preferred base for all three: the records, addresses and all, are
     # then the same bytes in both OS 2.x modules.
     target_link_options(${module} PRIVATE
-        -nostdlib -nostartfiles -Wl,-e,_LibraryEntry@12 -Wl,--image-base,0x10000000 -s -Wl,--no-insert-timestamp)
+        -nostdlib -nostartfiles -Wl,-e,_LibraryEntry@12 -Wl,--image-base,0x10000000 -s -Wl,--no-insert-timestamp
+        -Wl,-T,${module_layout} -Wl,--orphan-handling=error)
     set_target_properties(${module} PROPERTIES
+        LINK_DEPENDS ${module_layout}
         PREFIX ""
         RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/pe/${build}
         ARCHIVE_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/pe/${build}/lib)

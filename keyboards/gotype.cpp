@@ -11,11 +11,6 @@ void DecodeGoType() {
             continue;
         }
         const KeyTransition transition = (byte & 0x80) != 0 ? KeyTransition::Break : KeyTransition::Make;
-        KeyCode code = HandleCode(scanTableBlock.goType[keyNumber], transition, standardCodeHandling);
-        if (!PassRepeatGate(code, transition)) {
-            continue;
-        }
-        code = TranslateIfShifted(code);
-        PostGatedKey(code);
+        HandleGatedKey(scanTableBlock.goType[keyNumber], transition);
     }
 }

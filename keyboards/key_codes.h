@@ -54,15 +54,60 @@ struct KeyMapping {
     KeyCode to;
 };
 
-// What `mappings` turns `key` into, or `unmapped` when it holds no such key.
+// Mappings as a row indexed by key, from the lowest key they map to the
+// highest: a lookup rather than a search.
+template <KeyCode First, KeyCode Last>
+struct KeyRow {
+    KeyCode codes[Last - First + 1];  // KeyNone: not mapped
+
+    // What the row turns `key` into, or `unmapped` when it holds no such key.
+    constexpr KeyCode Map(KeyCode key, KeyCode unmapped) const {
+        const KeyCode mapped = key >= First && key <= Last ? codes[key - First] : KeyNone;
+        return mapped != KeyNone ? mapped : unmapped;
+    }
+};
+
+// The lowest and the highest key that mappings map.
+struct KeyRange {
+    KeyCode first;
+    KeyCode last;
+};
+
 template <std::size_t Size>
-constexpr KeyCode MapKey(const KeyMapping (&mappings)[Size], KeyCode key, KeyCode unmapped) {
+constexpr KeyRange KeysMapped(const KeyMapping (&mappings)[Size]) {
+    KeyRange range{mappings[0].from, mappings[0].from};
     for (const KeyMapping& mapping : mappings) {
-        if (mapping.from == key) {
-            return mapping.to;
+        range.first = mapping.from < range.first ? mapping.from : range.first;
+        range.last = mapping.from > range.last ? mapping.from : range.last;
+    }
+    return range;
+}
+
+// Each key once, and none to KeyNone, which marks a key that a row lacks.
+template <std::size_t Size>
+constexpr bool MapsEachKeyOnce(const KeyMapping (&mappings)[Size]) {
+    for (std::size_t i = 0; i < Size; ++i) {
+        for (std::size_t j = i + 1; j < Size; ++j) {
+            if (mappings[i].from == mappings[j].from) {
+                return false;
+            }
+        }
+        if (mappings[i].to == KeyNone) {
+            return false;
         }
     }
-    return unmapped;
+    return true;
+}
+
+template <const auto& mappings>
+constexpr auto MakeKeyRow() {
+    static_assert(MapsEachKeyOnce(mappings));
+    constexpr KeyRange range = KeysMapped(mappings);
+    KeyRow<range.first, range.last> row{};
+    for (const KeyMapping& mapping : mappings) {
+        row.codes[mapping.from - range.first] = mapping.to;
+    }
+    return row;
 }
 
 template <std::size_t Size>

@@ -17,6 +17,7 @@ constexpr KeyMapping shiftedPunctuation[] = {
     {'/', '?'},  {']', '}'},
     {'`', '~'},
 };
+constexpr auto shiftedPunctuationRow = MakeKeyRow<shiftedPunctuation>();
 
 }  // namespace
 
@@ -25,9 +26,8 @@ void ClearKeypadMessage() {
     KeypadMessage.device = KeypadDevice;
 }
 
-KeyCode HandleCode(KeyCode code, KeyTransition transition, const CodeHandling& handling) {
+KeyCode HandleSpecialCode(KeyCode code, KeyTransition transition, const CodeHandling& handling) {
     const bool down = transition != KeyTransition::Break;
-    KeypadMessage.event = KeyCharEvent;
     switch (code) {
     case KeyLeft:
     case KeyRight:
@@ -79,43 +79,11 @@ KeyCode HandleCode(KeyCode code, KeyTransition transition, const CodeHandling& h
     }
 }
 
-bool AdmitKey(KeyCode code, std::int32_t now) {
-    if (code == keyRepeatState.heldKey) {
-        if (TicksBetween(keyRepeatState.lastPostTick, now) < keyRepeatState.repeatThreshold) {
-            return false;
-        }
-        keyRepeatState.repeatThreshold = RepeatInterval;
-    } else {
-        keyRepeatState.repeatThreshold = FirstRepeatDelay;
-    }
-    keyRepeatState.heldKey = code;
-    KeypadMessage.data1 = now;
-    return true;
-}
-
-bool PassRepeatGate(KeyCode code, KeyTransition transition) {
-    if (transition == KeyTransition::Break) {
-        if (code == keyRepeatState.heldKey) {
-            keyRepeatState.heldKey = KeyNone;
-        }
-        return false;
-    }
-    const std::int32_t now = RimGetTicks();
-    if (code == KeyNone || code == KeySwallow) {
-        return false;
-    }
-    return AdmitKey(code, now);
-}
-
-KeyCode RaiseLetter(KeyCode code) {
-    return code >= 'a' && code <= 'z' ? static_cast<KeyCode>(code - ('a' - 'A')) : code;
-}
-
 KeyCode TranslateShifted(KeyCode code) {
     if (code >= '0' && code <= '9') {
         return scanTableBlock.shiftedDigits[code - '0'];
     }
-    return MapKey(shiftedPunctuation, code, RaiseLetter(code));
+    return shiftedPunctuationRow.Map(code, RaiseLetter(code));
 }
 
 KeyCode TranslateIfShifted(KeyCode code) { return HasStatus(StatusShift) ? TranslateShifted(code) : code; }
@@ -145,9 +113,14 @@ void PostUnderCapsLockRule(KeyCode code) {
     }
 }
 
-void PostGatedKey(KeyCode code) {
-    PostKeyMessage(code);
+bool HandleGatedKey(KeyCode code, KeyTransition transition) {
+    code = HandleCode(code, transition, standardCodeHandling);
+    if (!PassRepeatGate(code, transition)) {
+        return false;
+    }
+    PostKeyMessage(TranslateIfShifted(code));
     keyRepeatState.lastPostTick = RimGetTicks();
+    return true;
 }
 
 void NoteRepeatPost() {
@@ -165,23 +138,4 @@ void NoteRepeatPost() {
 void StopRepeatTimer() {
     RimSetTimer(RepeatTimer, 0, 1);
     keyRepeatState.repeatTimerRunning = 0;
-}
-
-bool ReadRepeatingKey(bool handledAlready, RepeatingRead& read) {
-    const int received = CommReadChar();
-    if (received < 0) {
-        if (!keyRepeatState.repeatTimerRunning || handledAlready) {
-            return false;
-        }
-        read.transition = KeyTransition::TimerRepeat;
-        return true;
-    }
-    const auto byte = static_cast<std::uint8_t>(received);
-    const bool released = (byte & 0x80) != 0;
-    if (released && keyRepeatState.repeatTimerRunning) {
-        StopRepeatTimer();
-    }
-    read.transition = released ? KeyTransition::Break : KeyTransition::Make;
-    read.index = byte & 0x7F;
-    return true;
 }

@@ -56,38 +56,85 @@ inline bool HasStatus(std::int32_t bit) { return (KeypadMessage.data0 & bit) != 
 // Zeroes the message and makes it a keypad message again.
 void ClearKeypadMessage();
 
+// HandleCode for the codes that are not characters.
+KeyCode HandleSpecialCode(KeyCode code, KeyTransition transition, const CodeHandling& handling);
+
 // Sets the event to the code's event, updates StatusBits, and returns the
 // code that the rest of the decoding works with.
-KeyCode HandleCode(KeyCode code, KeyTransition transition, const CodeHandling& handling);
+inline KeyCode HandleCode(KeyCode code, KeyTransition transition, const CodeHandling& handling) {
+    KeypadMessage.event = KeyCharEvent;
+    // Characters, most of what is typed, need nothing more.
+    if (code > KeyAlt && code < KeyDelete) {
+        return code;
+    }
+    return HandleSpecialCode(code, transition, handling);
+}
 
 // The repeat gate: whether a make of `code` at tick `now` may be posted.
-bool AdmitKey(KeyCode code, std::int32_t now);
+inline bool AdmitKey(KeyCode code, std::int32_t now) {
+    if (code == keyRepeatState.heldKey) {
+        if (TicksBetween(keyRepeatState.lastPostTick, now) < keyRepeatState.repeatThreshold) {
+            return false;
+        }
+        keyRepeatState.repeatThreshold = RepeatInterval;
+    } else {
+        keyRepeatState.repeatThreshold = FirstRepeatDelay;
+    }
+    keyRepeatState.heldKey = code;
+    KeypadMessage.data1 = now;
+    return true;
+}
 
 // A break releases heldKey; a make of a real key is read the tick and
 // offered to the gate. True when a make was admitted.
-bool PassRepeatGate(KeyCode code, KeyTransition transition);
+inline bool PassRepeatGate(KeyCode code, KeyTransition transition) {
+    if (transition == KeyTransition::Break) {
+        if (code == keyRepeatState.heldKey) {
+            keyRepeatState.heldKey = KeyNone;
+        }
+        return false;
+    }
+    const std::int32_t now = RimGetTicks();
+    if (code == KeyNone || code == KeySwallow) {
+        return false;
+    }
+    return AdmitKey(code, now);
+}
 
 KeyCode TranslateShifted(KeyCode code);
 // TranslateShifted while a shift key is held; the code as it is otherwise.
 KeyCode TranslateIfShifted(KeyCode code);
-KeyCode RaiseLetter(KeyCode code);
+inline KeyCode RaiseLetter(KeyCode code) {
+    return code >= 'a' && code <= 'z' ? static_cast<KeyCode>(code - ('a' - 'A')) : code;
+}
 
 // Posts to the foreground application, if any, then yields.
 void PostKeyMessage(KeyCode code);
 // With caps lock on, the message carries StatusShift while the stored status
 // keeps what the shift keys made of it.
 void PostUnderCapsLockRule(KeyCode code);
-// The post of a decoder that uses the repeat gate.
-void PostGatedKey(KeyCode code);
+// A key of a keyboard with the standard handling and the repeat gate: on a
+// make that the gate admits, its shift translation and the post. Returns
+// whether it was posted.
+bool HandleGatedKey(KeyCode code, KeyTransition transition);
 
 void NoteRepeatPost();
 void StopRepeatTimer();
 
-// Reads the next byte for a decoder with timer-driven repeat. Any break byte
-// stops the repeat at once. When no byte waits and the timer runs, a call
-// that has handled nothing yet gets heldKey once as a TimerRepeat.
-struct RepeatingRead {
-    KeyTransition transition;
-    std::uint8_t index;  // scan index of a byte; unused for TimerRepeat
-};
-bool ReadRepeatingKey(bool handledAlready, RepeatingRead& read);
+// A byte of a keyboard whose held keys repeat by timer (bit 7 set: a
+// break). Any break stops the repeat at once.
+inline KeyTransition TakeRepeatingTransition(std::uint8_t byte) {
+    if ((byte & 0x80) == 0) {
+        return KeyTransition::Make;
+    }
+    if (keyRepeatState.repeatTimerRunning) {
+        StopRepeatTimer();
+    }
+    return KeyTransition::Break;
+}
+
+// When no byte waits: whether the running repeat timer presents heldKey
+// again, which it does to a call that has handled nothing yet.
+inline bool RepeatsHeldKey(bool handledAlready) {
+    return keyRepeatState.repeatTimerRunning && !handledAlready;
+}

@@ -5,22 +5,24 @@
 
 void DecodePalmPortable() {
     bool handled = false;
-    RepeatingRead read{};
-    while (ReadRepeatingKey(handled, read)) {
+    for (;;) {
+        const int received = CommReadChar();
+        KeyTransition transition = KeyTransition::TimerRepeat;
         KeyCode code = keyRepeatState.heldKey;
-        if (read.transition != KeyTransition::TimerRepeat) {
-            if (read.index >= scanTableBlock.palmPortable.size) {
+        if (received >= 0) {
+            const auto byte = static_cast<std::uint8_t>(received);
+            transition = TakeRepeatingTransition(byte);
+            const std::uint8_t index = byte & 0x7F;
+            if (index >= scanTableBlock.palmPortable.size) {
                 continue;
             }
-            code = scanTableBlock.palmPortable[read.index];
+            code = scanTableBlock.palmPortable[index];
+        } else if (!RepeatsHeldKey(handled)) {
+            return;
         }
         handled = true;
-        code = HandleCode(code, read.transition, standardCodeHandling);
-        if (!PassRepeatGate(code, read.transition)) {
-            continue;
+        if (HandleGatedKey(code, transition)) {
+            NoteRepeatPost();
         }
-        code = TranslateIfShifted(code);
-        PostGatedKey(code);
-        NoteRepeatPost();
     }
 }

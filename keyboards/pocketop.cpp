@@ -7,44 +7,59 @@ std::int32_t LayerFlags;
 
 namespace {
 
+constexpr auto functionLayerRow = MakeKeyRow<pocketopFunctionLayer>();
+constexpr auto numberLayerRow = MakeKeyRow<pocketopNumberLayer>();
+
 // A key that the layer does not hold keeps its code, in the case it has.
-template <std::size_t Size>
-KeyCode MapThroughLayer(const KeyMapping (&layer)[Size], KeyCode code) {
-    return MapKey(layer, RaiseLetter(code), code);
+template <typename LayerRow>
+KeyCode MapThroughLayer(const LayerRow& layer, KeyCode code) {
+    return layer.Map(RaiseLetter(code), code);
 }
 
 // This keyboard's own, reduced shift translation.
+constexpr KeyMapping pocketopShiftedPunctuation[] = {{',', '<'}, {'-', '_'}, {'.', '>'}, {';', ':'}};
+constexpr auto pocketopShiftedPunctuationRow = MakeKeyRow<pocketopShiftedPunctuation>();
+
 KeyCode TranslatePocketopShift(KeyCode code) {
     if (HasStatus(StatusShift | StatusCapsLock)) {
         code = RaiseLetter(code);
     }
-    if (!HasStatus(StatusShift)) {
-        return code;
-    }
-    switch (code) {
-    case ',': return '<';
-    case '-': return '_';
-    case '.': return '>';
-    case ';': return ':';
-    default: return code;
-    }
+    return HasStatus(StatusShift) ? pocketopShiftedPunctuationRow.Map(code, code) : code;
 }
 
 bool LayerOn(std::int32_t layer) { return (LayerFlags & layer) != 0; }
+
+constexpr CodeHandling pocketopHandling = [] {
+    CodeHandling handling = standardCodeHandling;
+    handling.capsLock = true;
+    return handling;
+}();
+
+// Under the number layer the arrows are digits' neighbours, not movement.
+constexpr CodeHandling numberLayerHandling = [] {
+    CodeHandling handling = pocketopHandling;
+    handling.movementKeys = false;
+    return handling;
+}();
 
 }  // namespace
 
 void DecodePocketop() {
     bool handled = false;
-    RepeatingRead read{};
-    while (ReadRepeatingKey(handled, read)) {
+    for (;;) {
+        const int received = CommReadChar();
+        KeyTransition transition = KeyTransition::TimerRepeat;
         KeyCode code = keyRepeatState.heldKey;
-        if (read.transition != KeyTransition::TimerRepeat) {
-            keyRepeatState.releasePending = read.transition == KeyTransition::Break ? 1 : 0;
-            code = scanTableBlock.pocketop[read.index];
+        if (received >= 0) {
+            const auto byte = static_cast<std::uint8_t>(received);
+            transition = TakeRepeatingTransition(byte);
+            keyRepeatState.releasePending = transition == KeyTransition::Break ? 1 : 0;
+            code = scanTableBlock.pocketop[byte & 0x7F];
+        } else if (!RepeatsHeldKey(handled)) {
+            return;
         }
         handled = true;
-        const bool released = read.transition == KeyTransition::Break;
+        const bool released = transition == KeyTransition::Break;
         switch (code) {
         case KeyFunction:
         case KeyNumberLayer:
@@ -66,20 +81,16 @@ void DecodePocketop() {
         default:
             break;
         }
-        // Under the number layer the arrows are digits' neighbours, not movement.
-        CodeHandling handling = standardCodeHandling;
-        handling.movementKeys = !LayerOn(NumberLayer);
-        handling.capsLock = true;
-        code = HandleCode(code, read.transition, handling);
-        if (!PassRepeatGate(code, read.transition)) {
+        code = HandleCode(code, transition, LayerOn(NumberLayer) ? numberLayerHandling : pocketopHandling);
+        if (!PassRepeatGate(code, transition)) {
             continue;
         }
         code = TranslatePocketopShift(code);
         if (LayerOn(FunctionLayer)) {
-            code = MapThroughLayer(pocketopFunctionLayer, code);
+            code = MapThroughLayer(functionLayerRow, code);
         }
         if (LayerOn(NumberLayer)) {
-            code = MapThroughLayer(pocketopNumberLayer, code);
+            code = MapThroughLayer(numberLayerRow, code);
         }
         PostUnderCapsLockRule(code);
         keyRepeatState.lastPostTick = RimGetTicks();

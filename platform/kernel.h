@@ -7,13 +7,23 @@
 
 // One calling convention in every build, so that a module built here binds
 // to any kernel that follows it; the loader calls a module's library entry
-// the way Windows-style loaders do.
+// the way Windows-style loaders do. Arguments go on the stack, even where
+// the program's own functions pass them in registers. (Spelt with
+// underscores: the Windows headers define `cdecl` away.)
 #if defined(__i386__)
-#define RIM_CALL __attribute__((cdecl))
-#define RIM_LOADER_CALL __attribute__((stdcall))
+#define RIM_CALL __attribute__((__cdecl__, __regparm__(0)))
+#define RIM_LOADER_CALL __attribute__((__stdcall__, __regparm__(0)))
 #else
 #define RIM_CALL
 #define RIM_LOADER_CALL
+#endif
+
+// The PE modules' own code calls the platform through the import table
+// itself rather than through a jump stub a call.
+#if defined(_WIN32) && defined(CLAVENET_PROGRAM)
+#define RIM_IMPORT __declspec(dllimport)
+#else
+#define RIM_IMPORT
 #endif
 
 // The kernel's message record: seven signed 32-bit words.
@@ -47,24 +57,24 @@ using TaskId = std::int32_t;
 using MessageCallback = int(RIM_CALL*)(OsMessage* message);
 
 extern "C" {
-int RIM_CALL RimGetMessage(OsMessage* message);
-int RIM_CALL RimPostMessage(TaskId task, OsMessage* message);
-TaskId RIM_CALL RimGetForegroundApp();  // 0: nobody in front
-std::int32_t RIM_CALL RimGetTicks();
-void RIM_CALL RimSetTimer(std::int32_t timer, std::int32_t interval, std::int32_t flag);
-void RIM_CALL RimSleep(std::int32_t units);
-void RIM_CALL RimTaskYield();
-void RIM_CALL RimRegisterMessageCallback(std::int32_t event, std::int32_t mask,
-                                         MessageCallback callback);
-void RIM_CALL RimGetDeviceInfo(std::uint8_t* record);  // 64 bytes
-void RIM_CALL RimRequestPowerOff();
-void RIM_CALL RimPagerSetup(std::uint32_t key, std::int32_t value);
+RIM_IMPORT int RIM_CALL RimGetMessage(OsMessage* message);
+RIM_IMPORT int RIM_CALL RimPostMessage(TaskId task, OsMessage* message);
+RIM_IMPORT TaskId RIM_CALL RimGetForegroundApp();  // 0: nobody in front
+RIM_IMPORT std::int32_t RIM_CALL RimGetTicks();
+RIM_IMPORT void RIM_CALL RimSetTimer(std::int32_t timer, std::int32_t interval, std::int32_t flag);
+RIM_IMPORT void RIM_CALL RimSleep(std::int32_t units);
+RIM_IMPORT void RIM_CALL RimTaskYield();
+RIM_IMPORT void RIM_CALL RimRegisterMessageCallback(std::int32_t event, std::int32_t mask,
+                                                    MessageCallback callback);
+RIM_IMPORT void RIM_CALL RimGetDeviceInfo(std::uint8_t* record);  // 64 bytes
+RIM_IMPORT void RIM_CALL RimRequestPowerOff();
+RIM_IMPORT void RIM_CALL RimPagerSetup(std::uint32_t key, std::int32_t value);
 
-int RIM_CALL CommOpenPort(std::int32_t baud, std::int32_t dataBits, std::int32_t parity,
-                          std::int32_t stopBits, std::int32_t optionA, std::int32_t optionB);
-void RIM_CALL CommSetDsr(std::int32_t level);
-int RIM_CALL CommReadChar();  // 0..255, negative when no byte waits
-void RIM_CALL CommClosePort();
+RIM_IMPORT int RIM_CALL CommOpenPort(std::int32_t baud, std::int32_t dataBits, std::int32_t parity,
+                                     std::int32_t stopBits, std::int32_t optionA, std::int32_t optionB);
+RIM_IMPORT void RIM_CALL CommSetDsr(std::int32_t level);
+RIM_IMPORT int RIM_CALL CommReadChar();  // 0..255, negative when no byte waits
+RIM_IMPORT void RIM_CALL CommClosePort();
 }
 
 // Ticks that passed from `earlier` to `later`: the counter wraps at 2^32, so

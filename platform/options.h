@@ -7,5 +7,6 @@
 #include "platform/kernel.h"
 
 extern "C" {
-void RIM_CALL OptionsRegister(const char* applicationName, std::int32_t a, std::int32_t b, std::int32_t c);
+RIM_IMPORT void RIM_CALL OptionsRegister(const char* applicationName, std::int32_t a, std::int32_t b,
+                                        std::int32_t c);
 }

@@ -17,11 +17,12 @@ struct [[gnu::packed]] RibbonIcon {
 static_assert(sizeof(RibbonIcon) == 6 + sizeof(void*));
 
 extern "C" {
-void RIM_CALL RibbonRegister(const char* applicationName, std::int32_t a, std::int32_t b, std::int32_t c);
-void RIM_CALL RibbonSetIcon(const char* applicationName, const RibbonIcon* icon, std::int32_t a, std::int32_t b);
+RIM_IMPORT void RIM_CALL RibbonRegister(const char* applicationName, std::int32_t a, std::int32_t b, std::int32_t c);
+RIM_IMPORT void RIM_CALL RibbonSetIcon(const char* applicationName, const RibbonIcon* icon, std::int32_t a,
+                                      std::int32_t b);
 // Picks the application that the next switch goes to.
-void RIM_CALL RibbonSelect(const char* applicationName);
+RIM_IMPORT void RIM_CALL RibbonSelect(const char* applicationName);
 // Switches to the selected application, or to the ribbon when none is.
-void RIM_CALL RibbonSwitch();
-void RIM_CALL RibbonUnregister(const char* applicationName);
+RIM_IMPORT void RIM_CALL RibbonSwitch();
+RIM_IMPORT void RIM_CALL RibbonUnregister(const char* applicationName);
 }

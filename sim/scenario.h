@@ -5,9 +5,11 @@
 
 #include <string>
 
+#include "platform/kernel.h"
+
 namespace sim {
 
-using ApplicationEntry = void (*)();
+using ApplicationEntry = void(RIM_CALL*)();
 
 // How the trace is written for people (the plain trace is for tools).
 struct ScenarioOptions {
