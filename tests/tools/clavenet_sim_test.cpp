@@ -143,12 +143,14 @@ TEST_F(ClavenetSimTest, BadFlagsGetTheUsageAndStatusTwo) {
 
 TEST_F(ClavenetSimTest, AScriptThatCannotBeReadIsAnError) {
     std::filesystem::create_directory(directory / "folder.scn");
+    std::filesystem::create_symlink("loop.scn", directory / "loop.scn");
     const struct {
         std::string argument;
         std::string error;
     } cases[] = {
         {"no-such.scn", "clavenet-sim: cannot read no-such.scn: No such file or directory\n"},
         {"folder.scn", "clavenet-sim: cannot read folder.scn: it is a directory\n"},
+        {"loop.scn", "clavenet-sim: cannot read loop.scn: Too many levels of symbolic links\n"},
     };
     for (const auto& unreadable : cases) {
         const RunResult run = RunWith(unreadable.argument);

@@ -116,7 +116,8 @@ std::string ReadScript(const std::string& name) {
     }
     // A folder opens like a file and reads as nothing: it would run as an
     // empty script.
-    if (std::filesystem::is_directory(name)) {
+    std::error_code unknown;  // left to the open below to report
+    if (std::filesystem::is_directory(name, unknown)) {
         CannotRead(name, "it is a directory");
     }
     std::ifstream file(name, std::ios::binary);
