@@ -19,7 +19,6 @@ public:
 
     // False, with errno set, when the file cannot be written.
     bool Open(const std::string& path);
-    bool IsOpen() const { return file_ != nullptr; }
 
     void Start(const std::string& modelName, const std::string& device);
     // The link opened (at the start, and again after an unplug).

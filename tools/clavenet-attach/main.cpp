@@ -7,6 +7,7 @@
 // key strokes. The handheld's idle close and its LinkTimer beat mean nothing
 // here and are left out.
 
+#include <fcntl.h>
 #include <grp.h>
 #include <poll.h>
 #include <sys/signalfd.h>
@@ -263,14 +264,24 @@ private:
 
     void Reconnect(std::uint64_t now) {
         nextReplugCheck_ = now + ReplugCheckTicks;
-        if (access(options_.device.c_str(), F_OK) != 0) {
+        // Tried quietly first: the port's own opening is traced, and a
+        // device that is there but refuses would fill the trace.
+        const int probe = open(options_.device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        if (probe < 0) {
+            if (errno != ENOENT && !refusalTold_) {
+                refusalTold_ = true;
+                std::fprintf(stderr, "clavenet-attach: %s is back but cannot be opened (%s); trying again\n",
+                             options_.device.c_str(), std::strerror(errno));
+            }
             return;
         }
+        close(probe);
         ResetKeyboardState();
         if (!OpenKeyboardPort(options_.model)) {
             return;
         }
         connected_ = true;
+        refusalTold_ = false;
         recording_.KeyboardOn(now);
         std::fprintf(stderr, "clavenet-attach: %s is back\n", options_.device.c_str());
     }
@@ -281,6 +292,7 @@ private:
     host::Recording& recording_;
     std::vector<std::uint8_t> received_;
     bool connected_ = true;
+    bool refusalTold_ = false;
     std::uint64_t nextReplugCheck_ = 0;
 };
 
@@ -289,9 +301,8 @@ private:
 int main(int argc, char** argv) {
     const Options options = ParseOptions(argc, argv);
     const int stopSignals = CatchStopSignals();
-    host::Recording recording;
-    if (!options.record.empty() && !recording.Open(options.record)) {
-        Fail(RunFailure, "cannot write " + options.record + ": " + std::strerror(errno));
+    if (stopSignals < 0) {
+        Fail(RunFailure, std::string("cannot wait for the signals that stop it: ") + std::strerror(errno));
     }
     if (options.trace) {
         host::TraceTo(stderr);
@@ -317,6 +328,14 @@ int main(int argc, char** argv) {
         output = std::move(keyboard);
     }
     host::SendKeysTo(output.get());
+    // Only once everything else is up: a mistyped device must not empty the
+    // last recording.
+    host::Recording recording;
+    if (!options.record.empty() && !recording.Open(options.record)) {
+        const std::string why = std::strerror(errno);
+        CloseLink();
+        Fail(RunFailure, "cannot write " + options.record + ": " + why);
+    }
 
     const std::string modelName = sim::KeyboardScriptName(options.model);
     recording.Start(modelName, options.device);
