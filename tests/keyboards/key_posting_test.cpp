@@ -3,6 +3,9 @@
 #include <map>
 #include <string>
 
+#include "keyboards/gotype.h"
+#include "keyboards/palm_portable.h"
+#include "sim/platform_calls.h"
 #include "tests/keyboards/keyboard_test.h"
 
 namespace {
@@ -181,6 +184,33 @@ TEST_F(KeyPostingTest, CapsLockPostCarriesShiftWithoutKeepingIt) {
         EXPECT_EQ(sim::TakeTrace(), Trace{PostedChar(0, 'A', caps.posted)}) << "stored " << caps.stored;
         EXPECT_EQ(Status(), caps.stored);
     }
+}
+
+// On the handheld other tasks run during the yield after a post, and time
+// passes: the gate counts from the tick read after it, not from the key's.
+TEST_F(KeyPostingTest, TheGateCountsFromTheTickReadAfterThePostsYield) {
+    const struct {
+        const char* name;
+        Decoder decoder;
+        std::uint8_t make;
+    } gated[] = {
+        {"GoType", DecodeGoType, 30},
+        {"Palm Portable", DecodePalmPortable, 17},
+        {"Pocketop", DecodePocketop, 7},
+    };
+    sim::ObserveCalls([](std::string_view call) {
+        if (call == "RimTaskYield") {
+            sim::AdvanceClockTo(sim::ElapsedTicks() + 3);
+        }
+    });
+    for (const auto& decoder : gated) {
+        SCOPED_TRACE(decoder.name);
+        StartAt(100);
+        Send(decoder.decoder, {decoder.make});
+        EXPECT_EQ(KeypadMessage.data1, 100);
+        EXPECT_EQ(keyRepeatState.lastPostTick, 103);
+    }
+    sim::ObserveCalls(nullptr);
 }
 
 }  // namespace

@@ -210,6 +210,15 @@ TEST_F(PalmPortableTest, TimerEventThatFindsBytesDoesNotRepeatInThatCall) {
     EXPECT_EQ(WaitTicks(10), Trace{PostedChar(30, 'a')});
 }
 
+TEST_F(PalmPortableTest, TimerEventThatFindsOnlyADroppedByteStillRepeats) {
+    RepeatWith(DecodePalmPortable);
+    Press({17});
+    EXPECT_EQ(WaitTicks(20), Trace{});
+    // A make outside the table handles nothing: the repeat due at 25 goes out.
+    sim::QueueSerial({90});
+    EXPECT_EQ(WaitTicks(5), Trace{PostedChar(25, 'a')});
+}
+
 TEST_F(PalmPortableTest, WithNobodyInFrontTheTimerStillRunsAndCounts) {
     RepeatWith(DecodePalmPortable);
     sim::SetForeground(sim::Foreground::None);
