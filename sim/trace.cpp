@@ -57,10 +57,9 @@ void WriteHeldBack() {
 void Stream(std::uint32_t tick, std::string body) {
     if (style.foldRepeats && !run.body.empty() && body == run.body) {
         const std::uint32_t interval = tick - (run.firstTick + run.heldBack * run.interval);
-        if (run.heldBack == 0 && interval != 0) {
+        // Lines at one tick are written out: "one every 0 ticks" says nothing.
+        if (interval != 0 && (run.heldBack == 0 || interval == run.interval)) {
             run.interval = interval;
-        }
-        if (interval == run.interval) {
             ++run.heldBack;
             return;
         }
