@@ -30,16 +30,10 @@
 #include <vector>
 
 #include "bench/do_nothing_platform.h"
-#include "keyboards/flexis.h"
-#include "keyboards/gotype.h"
-#include "keyboards/happy_hacking.h"
-#include "keyboards/palm_portable.h"
-#include "keyboards/pocketop.h"
+#include "keyboards/keyboard_models.h"
 #include "sim/keyboards.h"
 
 namespace {
-
-enum Model { Flexis, Pocketop, GoType, HappyHacking, PalmPortable };
 
 constexpr std::size_t streamSize = 1 << 20;
 
@@ -55,10 +49,6 @@ constexpr std::int32_t heldKeyTicks = 100;
 constexpr std::int32_t keyboardRepeatDelay = 50;
 constexpr std::int32_t keyboardRepeatPeriod = 10;
 constexpr std::uint32_t oneStrayIn = 32;
-
-using Decoder = void (*)();
-constexpr Decoder decoders[] = {DecodeFlexis, DecodePocketop, DecodeGoType, DecodeHappyHacking, DecodePalmPortable};
-constexpr bool keyboardRepeatsHeldKeys[] = {true, false, true, true, false};
 
 struct SerialEvent {
     std::int32_t tick;
@@ -84,22 +74,21 @@ std::uint32_t NextRandom(std::uint32_t& state) {
     return state;
 }
 
+// The keyboards that repeat a held key themselves are those whose decoders
+// do not repeat it by timer.
+bool KeyboardRepeatsHeldKeys(KeyboardType model) { return keyboardDecoders[model].repeatTimer == nullptr; }
+
 // The code of the key that `byte` presses when it arrives on its own.
-std::optional<KeyCode> PressedCode(Model model, std::uint8_t byte) {
-    const bool bit7 = (byte & 0x80) != 0;
-    const std::uint8_t index = byte & 0x7F;
-    switch (model) {
-    case Flexis: return bit7 ? std::optional(flexisScanTable[index]) : std::nullopt;
-    case Pocketop: return bit7 ? std::nullopt : std::optional(pocketopScanTable[index]);
-    case GoType: return bit7 || index >= goTypeScanTable.size ? std::nullopt : std::optional(goTypeScanTable[index]);
-    case HappyHacking: return byte < happyHackingScanTable.size ? std::optional(happyHackingScanTable[byte]) : std::nullopt;
-    case PalmPortable:
-        return bit7 || index >= palmPortableScanTable.size ? std::nullopt : std::optional(palmPortableScanTable[index]);
+std::optional<KeyCode> PressedCode(KeyboardType model, std::uint8_t byte) {
+    KeyFraming framing{};
+    const KeyEvent event = byteProtocols[model](byte, framing);
+    if (event.key == NoKey || event.transition != KeyTransition::Make) {
+        return std::nullopt;
     }
-    return std::nullopt;
+    return scanTables[model].codes[event.key & 0xFF];
 }
 
-bool PressesLastingKey(Model model, std::uint8_t byte) {
+bool PressesLastingKey(KeyboardType model, std::uint8_t byte) {
     switch (PressedCode(model, byte).value_or(KeyNone)) {
     case KeyLeft:
     case KeyRight:
@@ -116,7 +105,7 @@ bool PressesLastingKey(Model model, std::uint8_t byte) {
 
 class StreamWriter {
 public:
-    explicit StreamWriter(Model model) : model_(model) {}
+    explicit StreamWriter(KeyboardType model) : model_(model) {}
 
     // One character's transitions: [press, release] or, with a shift or
     // layer key around it, [its press, press, release, its release].
@@ -132,7 +121,7 @@ public:
         const std::int32_t down = tick_;
         Send(press);
         const std::int32_t up = down + (held ? heldKeyTicks : keyDownTicks);
-        if (held && keyboardRepeatsHeldKeys[model_]) {
+        if (held && KeyboardRepeatsHeldKeys(model_)) {
             for (tick_ = down + keyboardRepeatDelay; tick_ < up; tick_ += keyboardRepeatPeriod) {
                 Send(press);
             }
@@ -162,13 +151,13 @@ private:
         ++stream_.events.back().count;
     }
 
-    Model model_;
+    KeyboardType model_;
     std::uint32_t random_ = 0x2545F491;
     std::int32_t tick_ = 0;
     Stream stream_;
 };
 
-Stream MakeStream(Model model) {
+Stream MakeStream(KeyboardType model) {
     StreamWriter writer(model);
     for (std::size_t i = 0; writer.stream().bytes.size() < streamSize; i = (i + 1) % sampleText.size()) {
         // Characters that the keyboard has no key for are left out.
@@ -182,19 +171,19 @@ Stream MakeStream(Model model) {
 
 // The serial events in their order, with the repeat timer's expiries
 // between them; returns how many expiries there were.
-std::size_t Decode(Decoder decode, const Stream& stream) {
+std::size_t Decode(const KeyboardDecoders& decoders, const Stream& stream) {
     std::size_t expiries = 0;
     for (const SerialEvent& event : stream.events) {
         while (bench::repeatTimerInterval != 0 && bench::repeatTimerDue <= event.tick) {
             bench::tick = bench::repeatTimerDue;
             bench::repeatTimerDue += bench::repeatTimerInterval;
-            decode();
+            decoders.repeatTimer();
             ++expiries;
         }
         bench::tick = event.tick;
         bench::portNext = stream.bytes.data() + event.first;
         bench::portEnd = bench::portNext + event.count;
-        decode();
+        decoders.serialData();
     }
     return expiries;
 }
@@ -227,23 +216,23 @@ void* __wrap_realloc(void* block, std::size_t size) {
 int main(int argc, char** argv) {
     const bool countOnly = argc == 3 && std::strcmp(argv[1], "--allocations") == 0;
     if (argc != 2 && !countOnly) {
-        std::fputs("usage: bench-decoders [--allocations] MODEL (0..4)\n", stderr);
+        std::fprintf(stderr, "usage: bench-decoders [--allocations] MODEL (0..%d)\n", KeyboardTypeCount - 1);
         return 2;
     }
     const int model = std::atoi(argv[argc - 1]);
-    if (model < Flexis || model > PalmPortable) {
-        std::fputs("bench-decoders: MODEL is 0..4\n", stderr);
+    if (model < 0 || model >= KeyboardTypeCount) {
+        std::fprintf(stderr, "bench-decoders: MODEL is 0..%d\n", KeyboardTypeCount - 1);
         return 2;
     }
-    const Stream stream = MakeStream(static_cast<Model>(model));
+    const Stream stream = MakeStream(model);
     // Making the stream allocates: a count of 0 there would mean the
     // counter sees nothing.
     const std::size_t makingTheStream = allocations;
-    const std::size_t expiries = Decode(decoders[model], stream);
+    const std::size_t expiries = Decode(keyboardDecoders[model], stream);
     if (countOnly) {
         std::printf("%zu %zu\n", makingTheStream, allocations - makingTheStream);
     } else {
-        std::printf("%s: %zu bytes, %zu serial events, %zu repeat timer events, %d ticks\n", sim::KeyboardName(model),
+        std::printf("%s: %zu bytes, %zu serial events, %zu repeat timer events, %d ticks\n", keyboardNames[model],
                     stream.bytes.size(), stream.events.size(), expiries, stream.events.back().tick);
     }
     return 0;

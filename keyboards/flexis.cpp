@@ -1,5 +1,6 @@
 #include "keyboards/flexis.h"
 
+#include "keyboards/decoding.h"
 #include "keyboards/key_posting.h"
 #include "keyboards/scan_tables.h"
 #include "platform/build.h"
@@ -20,32 +21,24 @@ constexpr CodeHandling flexisHandling = {
 }  // namespace
 
 void DecodeFlexis() {
-    for (int received = CommReadChar(); received >= 0; received = CommReadChar()) {
-        const auto byte = static_cast<std::uint8_t>(received);
-        bool released = keyRepeatState.releasePending != 0;
-        if ((byte & 0x80) == 0) {
-            keyRepeatState.releasePending = 1;
-            released = true;
+    DecodeWaitingBytes<ReadFlexisByte>(InScanTableBlock<flexisScanTable>(), [](KeyCode code, KeyTransition transition) {
+        if (transition == KeyTransition::Break) {
+            HandleCode(code, KeyTransition::Break, flexisHandling);
+            return;
         }
-        KeyCode code = HandleCode(scanTableBlock.flexis[byte & 0x7F],
-                                  released ? KeyTransition::Break : KeyTransition::Make,
-                                  flexisHandling);
-        if (released) {
-            keyRepeatState.releasePending = 0;
-            continue;
-        }
+        code = HandleCode(code, KeyTransition::Make, flexisHandling);
         // No test for KeyNone: an unassigned key is posted as character 0.
         if (code == KeySwallow) {
-            continue;
+            return;
         }
         KeypadMessage.data1 = RimGetTicks();
         if constexpr (hasHotKeys) {
             if (HasStatus(StatusAlt) && RunFlexisHotKey(code)) {
-                continue;
+                return;
             }
         }
         code = TranslateIfShifted(code);
         code = HasStatus(StatusCapsLock) ? RaiseLetter(code) : code;
         PostUnderCapsLockRule(code);
-    }
+    });
 }

@@ -2,6 +2,7 @@
 // the GoType), bits 0..6 the key number.
 #pragma once
 
+#include "keyboards/byte_protocol.h"
 #include "keyboards/key_codes.h"
 
 // clang-format off
@@ -18,6 +19,16 @@ inline constexpr auto flexisScanTable = MakeScanTable({
 });
 // clang-format on
 static_assert(flexisScanTable.size == 128);
+
+// A break left pending by another model makes even a press byte a release.
+constexpr KeyEvent ReadFlexisByte(std::uint8_t byte, KeyFraming& framing) {
+    const KeyNumber key = byte & 0x7F;
+    if ((byte & 0x80) == 0 || framing.releasePending != 0) {
+        framing.releasePending = 0;
+        return {key, KeyTransition::Break};
+    }
+    return {key, KeyTransition::Make};
+}
 
 void DecodeFlexis();
 

@@ -2,6 +2,7 @@
 // key number. Key numbers above 102 are not assigned.
 #pragma once
 
+#include "keyboards/byte_protocol.h"
 #include "keyboards/key_codes.h"
 
 // clang-format off
@@ -17,5 +18,9 @@ inline constexpr auto goTypeScanTable = MakeScanTable({
 });
 // clang-format on
 static_assert(goTypeScanTable.size == 103);
+
+constexpr KeyEvent ReadGoTypeByte(std::uint8_t byte, KeyFraming&) {
+    return OneByteKeyEvent(byte, KeyTransition::Break, goTypeScanTable.size);
+}
 
 void DecodeGoType();

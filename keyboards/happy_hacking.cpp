@@ -1,12 +1,10 @@
 #include "keyboards/happy_hacking.h"
 
+#include "keyboards/decoding.h"
 #include "keyboards/key_posting.h"
 #include "keyboards/scan_tables.h"
 
 namespace {
-
-constexpr std::uint8_t ExtendedPrefix = 0xE0;
-constexpr std::uint8_t BreakPrefix = 0xF0;
 
 // Movement codes are posted as plain characters on this keyboard.
 constexpr CodeHandling happyHackingHandling = [] {
@@ -18,31 +16,13 @@ constexpr CodeHandling happyHackingHandling = [] {
 }  // namespace
 
 void DecodeHappyHacking() {
-    for (int received = CommReadChar(); received >= 0; received = CommReadChar()) {
-        const auto byte = static_cast<std::uint8_t>(received);
-        if (byte == ExtendedPrefix) {
-            continue;  // extended keys share the entry of their make code
-        }
-        if (byte == BreakPrefix) {
-            keyRepeatState.releasePending = 1;
-            continue;
-        }
-        if (byte >= scanTableBlock.happyHacking.size) {
-            continue;
-        }
-        const bool released = keyRepeatState.releasePending != 0;
-        KeyCode code = HandleCode(scanTableBlock.happyHacking[byte],
-                                  released ? KeyTransition::Break : KeyTransition::Make,
-                                  happyHackingHandling);
-        if (released) {
-            keyRepeatState.releasePending = 0;
-            continue;
-        }
-        if (code == KeyNone) {
-            continue;
+    DecodeWaitingBytes<ReadHappyHackingByte>(InScanTableBlock<happyHackingScanTable>(), [](KeyCode code,
+                                                                                          KeyTransition transition) {
+        code = HandleCode(code, transition, happyHackingHandling);
+        if (transition == KeyTransition::Break || code == KeyNone) {
+            return;
         }
         KeypadMessage.data1 = RimGetTicks();
-        code = TranslateIfShifted(code);
-        PostKeyMessage(code);
-    }
+        PostKeyMessage(TranslateIfShifted(code));
+    });
 }

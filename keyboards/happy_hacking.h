@@ -2,6 +2,7 @@
 // 0xF0 and then the make code; extended keys put 0xE0 in front of either.
 #pragma once
 
+#include "keyboards/byte_protocol.h"
 #include "keyboards/key_codes.h"
 
 // clang-format off
@@ -19,5 +20,25 @@ inline constexpr auto happyHackingScanTable = MakeScanTable({
 });
 // clang-format on
 static_assert(happyHackingScanTable.size == 136);
+
+inline constexpr std::uint8_t ExtendedPrefix = 0xE0;
+inline constexpr std::uint8_t BreakPrefix = 0xF0;
+
+// The prefixes wait in `framing` for the make code they belong to; other
+// bytes beyond the table are no keys.
+constexpr KeyEvent ReadHappyHackingByte(std::uint8_t byte, KeyFraming& framing) {
+    if (byte >= happyHackingScanTable.size) {
+        if (byte == BreakPrefix) {
+            framing.releasePending = 1;
+        } else if (byte == ExtendedPrefix) {
+            framing.extendedPending = 1;
+        }
+        return {NoKey, KeyTransition::Make};
+    }
+    const KeyEvent event = {static_cast<KeyNumber>(byte | (framing.extendedPending != 0 ? ExtendedKey : 0)),
+                            framing.releasePending != 0 ? KeyTransition::Break : KeyTransition::Make};
+    framing = {};
+    return event;
+}
 
 void DecodeHappyHacking();

@@ -81,7 +81,7 @@ KeyCode HandleSpecialCode(KeyCode code, KeyTransition transition, const CodeHand
 
 KeyCode TranslateShifted(KeyCode code) {
     if (code >= '0' && code <= '9') {
-        return scanTableBlock.shiftedDigits[code - '0'];
+        return ShiftedDigit(code);
     }
     return shiftedPunctuationRow.Map(code, RaiseLetter(code));
 }

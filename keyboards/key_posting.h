@@ -4,20 +4,21 @@
 
 #include <cstdint>
 
+#include "keyboards/byte_protocol.h"
 #include "keyboards/key_codes.h"
 #include "platform/kernel.h"
 
 // The one keypad message that every decoder fills and posts.
 extern OsMessage KeypadMessage;
 
-struct KeyRepeatState {
+// With it the byte protocols' framing, one for every model: its break byte
+// is the one the Pocketop, Happy Hacking and Flexis decoders share.
+struct KeyRepeatState : KeyFraming {
     std::uint8_t heldKey;  // last admitted make, untranslated; 0: none
     std::int32_t lastPostTick;
     std::int32_t repeatThreshold;  // 25 after a new key, 10 after a repeat
     std::uint8_t repeatTimerRunning;
     std::int32_t repeatPostCount;  // posts since RepeatTimer last started
-    // Break state shared by the Pocketop, Happy Hacking and Flexis decoders.
-    std::uint8_t releasePending;
 };
 extern KeyRepeatState keyRepeatState;
 
@@ -25,13 +26,6 @@ inline constexpr std::int32_t FirstRepeatDelay = 25;
 inline constexpr std::int32_t RepeatInterval = 10;
 inline constexpr std::int32_t RepeatTimerPeriod = 5;
 inline constexpr std::int32_t MaxPostsPerRepeatRun = 32;
-
-enum class KeyTransition : std::uint8_t {
-    Make,
-    Break,
-    // RepeatTimer presenting heldKey again: a make that is not a new press.
-    TimerRepeat,
-};
 
 // How one model treats the codes whose handling differs between models.
 struct CodeHandling {
@@ -120,21 +114,3 @@ bool HandleGatedKey(KeyCode code, KeyTransition transition);
 
 void NoteRepeatPost();
 void StopRepeatTimer();
-
-// A byte of a keyboard whose held keys repeat by timer (bit 7 set: a
-// break). Any break stops the repeat at once.
-inline KeyTransition TakeRepeatingTransition(std::uint8_t byte) {
-    if ((byte & 0x80) == 0) {
-        return KeyTransition::Make;
-    }
-    if (keyRepeatState.repeatTimerRunning) {
-        StopRepeatTimer();
-    }
-    return KeyTransition::Break;
-}
-
-// When no byte waits: whether the running repeat timer presents heldKey
-// again, which it does to a call that has handled nothing yet.
-inline bool RepeatsHeldKey(bool handledAlready) {
-    return keyRepeatState.repeatTimerRunning && !handledAlready;
-}

@@ -2,6 +2,7 @@
 // scan index. Indexes 90 and up are no keys.
 #pragma once
 
+#include "keyboards/byte_protocol.h"
 #include "keyboards/key_codes.h"
 
 // clang-format off
@@ -47,5 +48,9 @@ inline constexpr auto palmPortableScanTable = MakeScanTable({
 });
 // clang-format on
 static_assert(palmPortableScanTable.size == 90);
+
+constexpr KeyEvent ReadPalmPortableByte(std::uint8_t byte, KeyFraming&) {
+    return OneByteKeyEvent(byte, KeyTransition::Break, palmPortableScanTable.size);
+}
 
 void DecodePalmPortable();

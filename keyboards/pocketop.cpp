@@ -1,5 +1,6 @@
 #include "keyboards/pocketop.h"
 
+#include "keyboards/decoding.h"
 #include "keyboards/key_posting.h"
 #include "keyboards/scan_tables.h"
 
@@ -45,20 +46,8 @@ constexpr CodeHandling numberLayerHandling = [] {
 }  // namespace
 
 void DecodePocketop() {
-    bool handled = false;
-    for (;;) {
-        const int received = CommReadChar();
-        KeyTransition transition = KeyTransition::TimerRepeat;
-        KeyCode code = keyRepeatState.heldKey;
-        if (received >= 0) {
-            const auto byte = static_cast<std::uint8_t>(received);
-            transition = TakeRepeatingTransition(byte);
-            keyRepeatState.releasePending = transition == KeyTransition::Break ? 1 : 0;
-            code = scanTableBlock.pocketop[byte & 0x7F];
-        } else if (!RepeatsHeldKey(handled)) {
-            return;
-        }
-        handled = true;
+    DecodeWaitingBytesRepeatingHeldKey<ReadPocketopByte>(InScanTableBlock<pocketopScanTable>(), [](KeyCode code,
+                                                                                                  KeyTransition transition) {
         const bool released = transition == KeyTransition::Break;
         switch (code) {
         case KeyFunction:
@@ -66,14 +55,14 @@ void DecodePocketop() {
             // A layer key posts nothing and never becomes heldKey.
             SetFlags(LayerFlags, code == KeyFunction ? FunctionLayer : NumberLayer, !released);
             if (!released) {
-                continue;
+                return;
             }
             code = KeySwallow;
             break;
         case KeyNumberZero:
             if (!LayerOn(NumberLayer)) {
                 if (!released) {
-                    continue;
+                    return;
                 }
                 code = KeySwallow;
             }
@@ -83,7 +72,7 @@ void DecodePocketop() {
         }
         code = HandleCode(code, transition, LayerOn(NumberLayer) ? numberLayerHandling : pocketopHandling);
         if (!PassRepeatGate(code, transition)) {
-            continue;
+            return;
         }
         code = TranslatePocketopShift(code);
         if (LayerOn(FunctionLayer)) {
@@ -95,5 +84,5 @@ void DecodePocketop() {
         PostUnderCapsLockRule(code);
         keyRepeatState.lastPostTick = RimGetTicks();
         NoteRepeatPost();
-    }
+    });
 }

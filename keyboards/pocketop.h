@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "keyboards/byte_protocol.h"
 #include "keyboards/key_codes.h"
 
 // clang-format off
@@ -28,6 +29,13 @@ inline constexpr auto pocketopScanTable = MakeScanTable({
 });
 // clang-format on
 static_assert(pocketopScanTable.size == 128);
+
+// Each byte leaves its own transition behind as the pending break.
+constexpr KeyEvent ReadPocketopByte(std::uint8_t byte, KeyFraming& framing) {
+    const KeyEvent event = OneByteKeyEvent(byte, KeyTransition::Break, pocketopScanTable.size);
+    framing.releasePending = event.transition == KeyTransition::Break ? 1 : 0;
+    return event;
+}
 
 // The two layers, as bits of LayerFlags.
 inline constexpr std::int32_t FunctionLayer = 1;

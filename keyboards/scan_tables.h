@@ -1,23 +1,42 @@
-// All scan tables and the shifted-digit row as one constant block, laid out
-// the same in every build.
+// Every model's scan table, in the models' order, and the shifted-digit row
+// as one constant block, laid out the same in every build. The decoders
+// read their tables here.
 #pragma once
 
-#include "keyboards/flexis.h"
-#include "keyboards/gotype.h"
-#include "keyboards/happy_hacking.h"
+#include <cstddef>
+
 #include "keyboards/key_codes.h"
-#include "keyboards/palm_portable.h"
-#include "keyboards/pocketop.h"
+#include "keyboards/keyboard_models.h"
+
+inline constexpr std::size_t ScanTableAlignment = 4;
+
+// Where model `type`'s table starts in the block; for KeyboardTypeCount,
+// where the shifted-digit row does.
+constexpr std::size_t ScanTableBlockOffset(KeyboardType type) {
+    std::size_t offset = 0;
+    for (KeyboardType model = 0; model < type; ++model) {
+        const std::size_t size = scanTables[model].size;
+        offset += (size + ScanTableAlignment - 1) / ScanTableAlignment * ScanTableAlignment;
+    }
+    return offset;
+}
+
+inline constexpr std::size_t ShiftedDigitsOffset = ScanTableBlockOffset(KeyboardTypeCount);
+// What shift makes of the digits 0..9.
+inline constexpr char shiftedDigitRow[] = ")!@#$%^&*(";
 
 struct ScanTableBlock {
-    alignas(4) ScanTable<palmPortableScanTable.size> palmPortable;
-    alignas(4) ScanTable<pocketopScanTable.size> pocketop;
-    alignas(4) ScanTable<flexisScanTable.size> flexis;
-    alignas(4) ScanTable<goTypeScanTable.size> goType;
-    alignas(4) ScanTable<happyHackingScanTable.size> happyHacking;
-    // What shift makes of the digits 0..9.
-    alignas(4) ScanTable<10> shiftedDigits;
+    alignas(ScanTableAlignment) KeyCode codes[ShiftedDigitsOffset + sizeof shiftedDigitRow - 1];
 };
-static_assert(sizeof(ScanTableBlock) == 600);
 
 extern const ScanTableBlock scanTableBlock;
+
+// The block's copy of `table`, one of the models' scan tables.
+template <const auto& table>
+inline const KeyCode* InScanTableBlock() {
+    constexpr std::size_t offset = ScanTableBlockOffset(KeyboardTypeWithScanTable(table.codes));
+    return scanTableBlock.codes + offset;
+}
+
+// What shift makes of the digit `digit` ('0'..'9').
+inline KeyCode ShiftedDigit(KeyCode digit) { return scanTableBlock.codes[ShiftedDigitsOffset + (digit - '0')]; }

@@ -1,7 +1,6 @@
 #include "platform/application_header.h"
 
 #include "platform/build.h"
-#include "shell/startup.h"
 
 // The loader finds the header at the start of its own section; the three
 // addresses are relocated wherever the module is placed.

@@ -8,7 +8,13 @@
 
 #include "platform/kernel.h"
 
-struct ApplicationName;
+// The name the application is known by; the loader reads the word that
+// follows it, the program never does.
+struct ApplicationName {
+    char text[12];
+    std::uint32_t loaderWord;
+};
+extern ApplicationName applicationName;
 
 struct RimApplicationHeader {
     std::uint32_t marker;
@@ -36,6 +42,11 @@ static_assert(sizeof(DependencyRecord) == 24);
 #endif
 
 extern "C" {
+// The task starts here; it never returns.
+void RIM_CALL AppEntry();
+// Reason 0: the module is being unloaded. Always returns 1.
+int RIM_LOADER_CALL LibraryEntry(void* module, std::uint32_t reason, void* reserved);
+
 extern RimApplicationHeader RimHeader;
 extern const DependencyRecord _dRibbon;
 extern const DependencyRecord _dOptions;

@@ -1,27 +1,18 @@
 #include "shell/event_router.h"
 
 #include "shell/keyboard_link.h"
-#include "shell/keyboard_models.h"
 
 std::int32_t lastActivityTick;
 MainScreen* activeScreen;
 
 namespace {
 
-const KeyboardDecoders* SelectedDecoders() {
-    const KeyboardType type = ReadKeyboardType(*activeScreen);
-    return type >= 0 && type < KeyboardTypeCount ? &keyboardDecoders[type] : nullptr;
-}
-
 void OnTimer(std::int32_t timer) {
     if (linkOpen == 0 || activeScreen == nullptr) {
         return;
     }
     if (timer == RepeatTimer) {
-        const KeyboardDecoders* decoders = SelectedDecoders();
-        if (decoders != nullptr && decoders->repeatTimer != nullptr) {
-            decoders->repeatTimer();
-        }
+        OnLinkRepeatTimer(ReadKeyboardType(*activeScreen));
     } else if (timer == LinkTimer) {
         RimPagerSetup(0x5A3C96E1, 0);
     }
@@ -61,8 +52,6 @@ void DispatchSerialData() {
     if (activeScreen == nullptr) {
         return;
     }
-    if (const KeyboardDecoders* decoders = SelectedDecoders()) {
-        decoders->serialData();
-    }
+    OnLinkSerialData(ReadKeyboardType(*activeScreen));
     lastActivityTick = RimGetTicks();
 }

@@ -1,11 +1,9 @@
-// The serial link to the keyboard, opened with the selected model's line
-// settings.
+// The serial link to the keyboard as the screen's menu and the event router
+// switch it: the selected model's link, with LinkTimer beating while it is
+// on.
 #pragma once
 
-#include <cstdint>
-
-// The serial port is open for the keyboard.
-extern std::uint8_t linkOpen;
+#include "keyboards/link.h"
 
 void OpenKeyboardLink();
 // Only ever called while the link is open.

@@ -13,11 +13,7 @@ namespace {
 constexpr char titleText[] = "Clavenet";
 constexpr std::int32_t titleLength = sizeof titleText - 1;
 
-// The engine shows the empty entry its own way; the index of a model is its
-// place among the names.
-constexpr const char* keyboardNames[] = {
-    "Flexis", "", "Pocketop", "GoType", "Happy Hacking", "Palm Portable", nullptr,
-};
+constexpr KeyboardTypeNameList keyboardTypeNames = MakeKeyboardTypeNameList();
 
 // The OS 2.1 engine leaves more to the program where the older ones had
 // calls: it reads and writes stored fields of the engine's objects, attaches
@@ -145,7 +141,7 @@ MenuScreen::~MenuScreen() = default;
 MainScreen::MainScreen(UiApplication* application)
     : MenuScreen(application),
       title(0, targetBuild == Build::Pager950 ? 132 : -1, 0, targetBuild == Build::Pager950 ? 0 : 1),
-      keyboardTypeField("Keyboard type:", keyboardNames, 0, 32),
+      keyboardTypeField("Keyboard type:", keyboardTypeNames.names, 0, 32),
 #if CLAVENET_BUILD == 950
       testField("Test:", 64, 1024, 0)
 #else

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "platform/ui_engine.h"
-#include "shell/keyboard_models.h"
+#include "keyboards/keyboard_models.h"
 
 inline constexpr std::int32_t KeyboardOnEntry = 1;
 inline constexpr std::int32_t KeyboardOffEntry = 2;

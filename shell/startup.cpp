@@ -45,12 +45,7 @@ void ResetSharedState() {
     lastActivityTick = 0;
     linkOpen = 0;
     activeScreen = nullptr;
-    keyRepeatState.heldKey = 0;
-    keyRepeatState.lastPostTick = 0;
-    keyRepeatState.repeatThreshold = 0;
-    keyRepeatState.repeatTimerRunning = 0;
-    keyRepeatState.repeatPostCount = 0;
-    keyRepeatState.releasePending = 0;
+    keyRepeatState = {};
     LayerFlags = 0;
 }
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <new>
 
+#include "platform/application_header.h"
 #include "platform/kernel.h"
 #include "platform/ui_engine.h"
 
@@ -31,23 +32,8 @@ using StaticFunction = void (*)();
 // Calls each function of the table in address order, skipping null entries.
 void RunStaticFunctions(const StaticFunction* first, const StaticFunction* last);
 
-// The name the application is known by; the loader reads the word that
-// follows it, the program never does.
-struct ApplicationName {
-    char text[12];
-    std::uint32_t loaderWord;
-};
-extern ApplicationName applicationName;
-
 extern StaticObject<UiApplication> appObject;
 // 1 once the static initialisers have run.
 extern std::int32_t staticsInitialised;
-
-extern "C" {
-// The task starts here; it never returns.
-void RIM_CALL AppEntry();
-// Reason 0: the module is being unloaded. Always returns 1.
-int RIM_LOADER_CALL LibraryEntry(void* module, std::uint32_t reason, void* reserved);
-}
 
 void AppMain();

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "keyboards/key_codes.h"
+#include "keyboards/keyboard_models.h"
 #include "platform/kernel.h"
 #include "sim/keyboards.h"
 #include "sim/ui_engine.h"
@@ -146,8 +147,8 @@ std::string ExplainScreen(const std::vector<std::string>& words) {
         return "";
     }
     const std::int64_t type = Number(words[0].substr(5));
-    return type >= 0 && type < KeyboardCount ? "keyboard " + std::string(KeyboardName(static_cast<std::int32_t>(type)))
-                                             : "no keyboard of that type";
+    return type >= 0 && type < KeyboardTypeCount ? "keyboard " + std::string(keyboardNames[static_cast<KeyboardType>(type)])
+                                                 : "no keyboard of that type";
 }
 
 }  // namespace

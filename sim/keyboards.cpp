@@ -5,25 +5,25 @@
 #include <span>
 #include <string>
 
-#include "keyboards/flexis.h"
-#include "keyboards/gotype.h"
-#include "keyboards/happy_hacking.h"
 #include "keyboards/key_codes.h"
-#include "keyboards/palm_portable.h"
+#include "keyboards/keyboard_models.h"
 #include "keyboards/pocketop.h"
-#include "shell/keyboard_models.h"
 
 namespace sim {
 
 namespace {
 
+// How the keyboard's bytes mark a press and a release, written here again
+// rather than taken from the program's byte protocols: the simulator judges
+// the decoders, so it must not share their reading of the bytes.
 enum class Encoding {
     HighBitBreaks,  // press: the index; release: the index with bit 7 set
     HighBitPresses,
     ScanCodeSet2,  // press: the code; release: 0xF0 and the code
 };
 
-// The characters on a key's legend with and without shift.
+// The characters on a key's legend with and without shift: the simulator's
+// own, for the same reason.
 struct ShiftLegend {
     std::string_view plain;
     std::string_view shifted;
@@ -37,10 +37,9 @@ struct Layer {
     std::span<const KeyMapping> legend;
 };
 
+// How the keys of a model are typed on; the keys themselves are its scan
+// table.
 struct Keyboard {
-    const char* name;
-    const char* scriptName;
-    std::span<const KeyCode> layout;
     Encoding encoding;
     ShiftLegend shiftLegend;
     std::span<const Layer> layers;
@@ -51,19 +50,26 @@ constexpr Layer pocketopLayers[] = {
     {KeyNumberLayer, pocketopNumberLayer},
 };
 
-const Keyboard keyboards[] = {
-    {"Flexis", "flexis", flexisScanTable.codes, Encoding::HighBitPresses, usShiftLegend, {}},
-    {"Pocketop", "pocketop", pocketopScanTable.codes, Encoding::HighBitBreaks, pocketopShiftLegend, pocketopLayers},
-    {"GoType", "gotype", goTypeScanTable.codes, Encoding::HighBitBreaks, usShiftLegend, {}},
-    {"Happy Hacking", "happy-hacking", happyHackingScanTable.codes, Encoding::ScanCodeSet2, usShiftLegend, {}},
-    {"Palm Portable", "palm-portable", palmPortableScanTable.codes, Encoding::HighBitBreaks, usShiftLegend, {}},
+// In KeyboardType order.
+constexpr Keyboard keyboards[] = {
+    /* Flexis        */ {Encoding::HighBitPresses, usShiftLegend, {}},
+    /* Pocketop      */ {Encoding::HighBitBreaks, pocketopShiftLegend, pocketopLayers},
+    /* GoType        */ {Encoding::HighBitBreaks, usShiftLegend, {}},
+    /* Happy Hacking */ {Encoding::ScanCodeSet2, usShiftLegend, {}},
+    /* Palm Portable */ {Encoding::HighBitBreaks, usShiftLegend, {}},
 };
+static_assert(std::size(keyboards) == KeyboardTypeCount, "how each model of the record is typed on");
+
+std::span<const KeyCode> Layout(std::int32_t model) {
+    const ScanTableEntries& table = scanTables[model];
+    return {table.codes, table.size};
+}
 
 bool IsLetter(char character) { return character >= 'a' && character <= 'z'; }
 
-std::optional<std::uint8_t> FindKey(const Keyboard& keyboard, KeyCode code) {
-    for (std::size_t index = 0; index < keyboard.layout.size(); ++index) {
-        if (keyboard.layout[index] == code) {
+std::optional<std::uint8_t> FindKey(std::span<const KeyCode> layout, KeyCode code) {
+    for (std::size_t index = 0; index < layout.size(); ++index) {
+        if (layout[index] == code) {
             return static_cast<std::uint8_t>(index);
         }
     }
@@ -71,11 +77,11 @@ std::optional<std::uint8_t> FindKey(const Keyboard& keyboard, KeyCode code) {
 }
 
 // A layer legend names letters as capitals.
-std::optional<std::uint8_t> FindLegendKey(const Keyboard& keyboard, KeyCode legendKey) {
+std::optional<std::uint8_t> FindLegendKey(std::span<const KeyCode> layout, KeyCode legendKey) {
     if (legendKey >= 'A' && legendKey <= 'Z') {
         legendKey = static_cast<KeyCode>(legendKey - 'A' + 'a');
     }
-    return FindKey(keyboard, legendKey);
+    return FindKey(layout, legendKey);
 }
 
 KeyTransitionBytes Transition(const Keyboard& keyboard, std::uint8_t key, bool press) {
@@ -93,30 +99,32 @@ struct Chord {
     std::optional<std::uint8_t> modifier;
 };
 
-std::optional<Chord> FindChord(const Keyboard& keyboard, char character) {
+std::optional<Chord> FindChord(std::int32_t model, char character) {
+    const Keyboard& keyboard = keyboards[model];
+    const std::span<const KeyCode> layout = Layout(model);
     const auto code = static_cast<KeyCode>(character);
-    if (const auto key = FindKey(keyboard, code)) {
+    if (const auto key = FindKey(layout, code)) {
         return Chord{*key, std::nullopt};
     }
-    const auto shiftKey = FindKey(keyboard, KeyShiftLeft);
+    const auto shiftKey = FindKey(layout, KeyShiftLeft);
     const auto lower = static_cast<char>(character - 'A' + 'a');
     if (shiftKey && IsLetter(lower)) {
-        if (const auto key = FindKey(keyboard, static_cast<KeyCode>(lower))) {
+        if (const auto key = FindKey(layout, static_cast<KeyCode>(lower))) {
             return Chord{*key, shiftKey};
         }
     }
     if (const std::size_t at = keyboard.shiftLegend.shifted.find(character); shiftKey && at != std::string_view::npos) {
-        if (const auto key = FindKey(keyboard, static_cast<KeyCode>(keyboard.shiftLegend.plain[at]))) {
+        if (const auto key = FindKey(layout, static_cast<KeyCode>(keyboard.shiftLegend.plain[at]))) {
             return Chord{*key, shiftKey};
         }
     }
     for (const Layer& layer : keyboard.layers) {
-        const auto layerKey = FindKey(keyboard, layer.layerKey);
+        const auto layerKey = FindKey(layout, layer.layerKey);
         for (const KeyMapping& mapping : layer.legend) {
             if (mapping.to != code || !layerKey) {
                 continue;
             }
-            if (const auto key = FindLegendKey(keyboard, mapping.from)) {
+            if (const auto key = FindLegendKey(layout, mapping.from)) {
                 return Chord{*key, layerKey};
             }
         }
@@ -130,7 +138,7 @@ Typing TypeOnKeyboard(std::int32_t model, std::string_view text) {
     Typing typing;
     const Keyboard& keyboard = keyboards[model];
     for (const char character : text) {
-        const auto chord = FindChord(keyboard, character);
+        const auto chord = FindChord(model, character);
         if (!chord) {
             typing.missing = character;
             typing.transitions.clear();
@@ -147,12 +155,5 @@ Typing TypeOnKeyboard(std::int32_t model, std::string_view text) {
     }
     return typing;
 }
-
-const std::int32_t KeyboardCount = static_cast<std::int32_t>(std::size(keyboards));
-static_assert(std::size(keyboards) == KeyboardTypeCount, "one keyboard a model of the \"Keyboard type:\" field");
-
-const char* KeyboardName(std::int32_t model) { return keyboards[model].name; }
-
-const char* KeyboardScriptName(std::int32_t model) { return keyboards[model].scriptName; }
 
 }  // namespace sim

@@ -17,16 +17,9 @@ struct Typing {
     char missing = 0;
 };
 
-// Typing `text` on keyboard type `model` (0..4): for each character, the
+// Typing `text` on keyboard type `model`: for each character, the
 // press and release of its key, with the shift or layer key held around it
 // where the character needs one.
 Typing TypeOnKeyboard(std::int32_t model, std::string_view text);
-
-// The models in the order of the "Keyboard type:" field.
-extern const std::int32_t KeyboardCount;
-// As the screen shows it ("Happy Hacking") and as a script names it
-// ("happy-hacking").
-const char* KeyboardName(std::int32_t model);
-const char* KeyboardScriptName(std::int32_t model);
 
 }  // namespace sim

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "keyboards/key_codes.h"
+#include "keyboards/keyboard_models.h"
 #include "sim/kernel.h"
 #include "sim/keyboards.h"
 #include "sim/platform_fault.h"
@@ -166,8 +167,8 @@ std::int32_t ParseChoice(const std::string& word, std::span<const std::string> n
 
 std::vector<std::string> ModelNames() {
     std::vector<std::string> names;
-    for (std::int32_t model = 0; model < KeyboardCount; ++model) {
-        names.emplace_back(KeyboardScriptName(model));
+    for (const char* name : keyboardScriptNames) {
+        names.emplace_back(name);
     }
     return names;
 }
@@ -283,7 +284,7 @@ private:
             throw ScriptError{"\"start\" after the start"};
         } else if (command == "model") {
             ExpectArguments(line, 1);
-            ChooseKeyboardType(ParseChoice(line.words[1], ModelNames(), "model", KeyboardCount - 1));
+            ChooseKeyboardType(ParseChoice(line.words[1], ModelNames(), "model", KeyboardTypeCount - 1));
         } else if (command == "keyboard") {
             ExpectArguments(line, 1);
             const std::string onOff[] = {"on", "off"};
@@ -398,7 +399,7 @@ private:
         const std::int32_t model = KeyboardTypeChoice();
         const Typing typing = TypeOnKeyboard(model, text);
         if (typing.missing != 0) {
-            throw ScriptError{"the " + std::string(KeyboardName(model)) + " keyboard has no key for " +
+            throw ScriptError{"the " + std::string(keyboardNames[model]) + " keyboard has no key for " +
                               QuoteForTrace(std::string(1, typing.missing))};
         }
         for (const KeyTransitionBytes& transition : typing.transitions) {

@@ -7,8 +7,10 @@
 #include <algorithm>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "keyboards/key_codes.h"
+#include "keyboards/keyboard_models.h"
 #include "sim/platform_fault.h"
 #include "sim/platform_calls.h"
 #include "sim/text_entry.h"
@@ -27,8 +29,6 @@ constexpr bool pager950 = targetBuild == Build::Pager950;
 constexpr std::int32_t titleArguments[4] = {0, pager950 ? 132 : -1, 0, pager950 ? 0 : 1};
 constexpr const char* titleText = "Clavenet";
 constexpr const char* keyboardTypeLabel = "Keyboard type:";
-// The empty name is the engine's separator, not a choice.
-constexpr const char* keyboardTypeNames[] = {"Flexis", "", "Pocketop", "GoType", "Happy Hacking", "Palm Portable"};
 constexpr const char* testFieldLabel = "Test:";
 constexpr const char* menuEntries[] = {"__", "Keyboard on", "Keyboard off", "Close", "__"};
 constexpr std::int32_t menuEntryCount = std::size(menuEntries);
@@ -274,6 +274,21 @@ void UiTitleArea::Place(UiTitle* newTitle, std::int32_t flags) {
     title = newTitle;
 }
 
+namespace {
+
+// The models' names, with the engine's separator, an empty name that is no
+// choice, after the first.
+std::vector<std::string> KeyboardTypeNames() {
+    std::vector<std::string> names;
+    for (const char* name : keyboardNames) {
+        names.emplace_back(name);
+    }
+    names.insert(names.begin() + 1, "");
+    return names;
+}
+
+}  // namespace
+
 UiChoiceField::UiChoiceField(const char* label, const char* const* names, std::int32_t initial, std::int32_t width)
     : UiField{Kind::Choice}, selection(initial), label(label), names(names) {
     NoteCall("UiChoiceField");
@@ -281,11 +296,12 @@ UiChoiceField::UiChoiceField(const char* label, const char* const* names, std::i
     if (names == nullptr) {
         PlatformFault("the choice field's names", "a list", "null");
     }
+    const std::vector<std::string> expected = KeyboardTypeNames();
     std::size_t count = 0;
-    for (; names[count] != nullptr && count < std::size(keyboardTypeNames); ++count) {
-        CheckText("choice field name " + std::to_string(count), keyboardTypeNames[count], names[count]);
+    for (; names[count] != nullptr && count < expected.size(); ++count) {
+        CheckText("choice field name " + std::to_string(count), expected[count], names[count]);
     }
-    CheckArgument("the choice field's names before the end marker", std::size(keyboardTypeNames),
+    CheckArgument("the choice field's names before the end marker", expected.size(),
                   names[count] == nullptr ? count : count + 1);
     CheckArgument("choice field initial choice", 0, initial);
     CheckArgument("choice field width", 32, width);

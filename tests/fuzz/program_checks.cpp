@@ -6,7 +6,7 @@
 #include <string>
 
 #include "keyboards/key_posting.h"
-#include "keyboards/scan_tables.h"
+#include "keyboards/keyboard_models.h"
 #include "shell/keyboard_link.h"
 #include "sim/kernel.h"
 #include "sim/trace.h"
@@ -29,12 +29,12 @@ struct Watch {
 
 Watch watch;
 
-bool RepeatsByTimer(KeyboardType model) { return model == PocketopKeyboard || model == PalmPortableKeyboard; }
+bool RepeatsByTimer(KeyboardType model) { return keyboardDecoders[model].repeatTimer != nullptr; }
 
-template <std::size_t Size>
-void AllowHeldKeys(const ScanTable<Size>& table) {
-    for (const KeyCode code : table.codes) {
-        watch.heldKeyCodes.set(code);
+void AllowHeldKeys(KeyboardType model) {
+    const ScanTableEntries& table = scanTables[model];
+    for (std::size_t index = 0; index < table.size; ++index) {
+        watch.heldKeyCodes.set(table.codes[index]);
     }
 }
 
@@ -88,12 +88,7 @@ void WatchProgram(std::initializer_list<KeyboardType> models) {
     watch = Watch{};
     watch.heldKeyCodes.set(KeyNone);
     for (const KeyboardType model : models) {
-        switch (model) {
-        case PocketopKeyboard: AllowHeldKeys(scanTableBlock.pocketop); break;
-        case GoTypeKeyboard: AllowHeldKeys(scanTableBlock.goType); break;
-        case PalmPortableKeyboard: AllowHeldKeys(scanTableBlock.palmPortable); break;
-        default: break;  // posts every make, holds no key
-        }
+        AllowHeldKeys(model);
     }
     sim::ObserveKernelCalls(&OnKernelCall);
 }

@@ -29,6 +29,7 @@
 #include <thread>
 #include <vector>
 
+#include "keyboards/keyboard_models.h"
 #include "sim/keyboards.h"
 
 namespace {
@@ -52,7 +53,7 @@ constexpr Model models[] = {
 
 std::vector<std::uint8_t> TypedBytes(std::int32_t model, const std::string& text) {
     const sim::Typing typing = sim::TypeOnKeyboard(model, text);
-    EXPECT_EQ(typing.missing, 0) << sim::KeyboardName(model) << " cannot type " << text;
+    EXPECT_EQ(typing.missing, 0) << keyboardNames[model] << " cannot type " << text;
     std::vector<std::uint8_t> bytes;
     for (const sim::KeyTransitionBytes& transition : typing.transitions) {
         bytes.insert(bytes.end(), transition.begin(), transition.end());

@@ -100,16 +100,18 @@ std::vector<int> RangeList(const std::vector<std::string>& rows) {
     return entries;
 }
 
-template <std::size_t Size>
-void ExpectTable(const ScanTable<Size>& table, const std::vector<int>& grid) {
-    ASSERT_EQ(grid.size(), Size);
-    for (std::size_t index = 0; index < Size; ++index) {
-        EXPECT_EQ(table[index], grid[index]) << "entry " << index << " (0x" << std::hex << index << ")";
+// The block's copy of `table` against the grid.
+template <const auto& table>
+void ExpectTable(const std::vector<int>& grid) {
+    const KeyCode* copy = InScanTableBlock<table>();
+    ASSERT_EQ(grid.size(), table.size);
+    for (std::size_t index = 0; index < table.size; ++index) {
+        EXPECT_EQ(copy[index], grid[index]) << "entry " << index << " (0x" << std::hex << index << ")";
     }
 }
 
 TEST(ScanTable, PalmPortableMatchesItsLayout) {
-    ExpectTable(scanTableBlock.palmPortable, RangeList({
+    ExpectTable<palmPortableScanTable>(RangeList({
         R"(| 0 to 7 | "123z4567" |)",
         R"(| 8 | `KeyClick` (11) |)",
         R"(| 9 to 14 | "qwerty" |)",
@@ -152,7 +154,7 @@ TEST(ScanTable, PalmPortableMatchesItsLayout) {
 }
 
 TEST(ScanTable, PocketopMatchesItsGrid) {
-    ExpectTable(scanTableBlock.pocketop, ColumnGrid({
+    ExpectTable<pocketopScanTable>(ColumnGrid({
         R"(| 0 | · | "q" | · | "z" | · | · | · | "a" |)",
         R"(| 8 | · | "w" | · | "x" | · | · | · | "s" |)",
         R"(| 16 | · | "e" | · | "c" | · | · | · | "d" |)",
@@ -173,7 +175,7 @@ TEST(ScanTable, PocketopMatchesItsGrid) {
 }
 
 TEST(ScanTable, FlexisMatchesItsGrid) {
-    ExpectTable(scanTableBlock.flexis, ColumnGrid({
+    ExpectTable<flexisScanTable>(ColumnGrid({
         R"(| 0x00 | "a" | "s" | "d" | "f" | "h" | "g" | "z" | "x" | "c" | "v" | 138 | "b" | "q" | "w" | "e" | "r" |)",
         R"(| 0x10 | "y" | "t" | "1" | "2" | "3" | "4" | "6" | "5" | "=" | "9" | "7" | "-" | "8" | "0" | "]" | "o" |)",
         R"(| 0x20 | "u" | "[" | "i" | "p" | 13 | "l" | "j" | "'" | "k" | ";" | "\" | "," | "/" | "n" | "m" | "." |)",
@@ -186,7 +188,7 @@ TEST(ScanTable, FlexisMatchesItsGrid) {
 }
 
 TEST(ScanTable, GoTypeMatchesItsGrid) {
-    ExpectTable(scanTableBlock.goType, ColumnGrid({
+    ExpectTable<goTypeScanTable>(ColumnGrid({
         R"(| 0 | 0 | "`" | "1" | "2" | "3" | "4" | "5" | "6" | "7" | "8" | "9" | "0" | "-" | "=" | 8 | 9 |)",
         R"(| 16 | "q" | "w" | "e" | "r" | "t" | "y" | "u" | "i" | "o" | "p" | "[" | "]" | "\" | "a" | "s" | "d" |)",
         R"(| 32 | "f" | "g" | "h" | "j" | "k" | "l" | ";" | "'" | 13 | "z" | "x" | "c" | "v" | "b" | "n" | "m" |)",
@@ -198,7 +200,7 @@ TEST(ScanTable, GoTypeMatchesItsGrid) {
 }
 
 TEST(ScanTable, HappyHackingMatchesItsGrid) {
-    ExpectTable(scanTableBlock.happyHacking, ColumnGrid({
+    ExpectTable<happyHackingScanTable>(ColumnGrid({
         R"(| 0x00 | 0 | 136 | 0 | 132 | 130 | 128 | 129 | 0 | 0 | 137 | 135 | 133 | 131 | 9 | "`" | 0 |)",
         R"(| 0x10 | 0 | 0 | 5 | 0 | 14 | "q" | "1" | 0 | 0 | 0 | "z" | "s" | "a" | "w" | "2" | 11 |)",
         R"(| 0x20 | 0 | "c" | "x" | "d" | "e" | "4" | "3" | 0 | 0 | space | "v" | "f" | "t" | "r" | "5" | 25 |)",
@@ -214,22 +216,23 @@ TEST(ScanTable, HappyHackingMatchesItsGrid) {
 TEST(ScanTable, ShiftedDigitsRowGivesTheSymbolsAboveTheDigits) {
     const std::string row = ")!@#$%^&*(";
     for (std::size_t digit = 0; digit < row.size(); ++digit) {
-        EXPECT_EQ(scanTableBlock.shiftedDigits[digit], static_cast<unsigned char>(row[digit])) << digit;
+        EXPECT_EQ(ShiftedDigit(static_cast<KeyCode>('0' + digit)), static_cast<unsigned char>(row[digit])) << digit;
     }
 }
 
-// The block is one contiguous constant, every table starting on a 4-byte
-// boundary, in the same layout whatever the build.
+// The block is one contiguous constant, the models' tables in their order,
+// every table starting on a 4-byte boundary, in the same layout whatever the
+// build.
 TEST(ScanTable, BlockIsOneContiguousRunOf600Bytes) {
     EXPECT_EQ(sizeof(ScanTableBlock), 600u);
-    EXPECT_EQ(offsetof(ScanTableBlock, palmPortable), 0u);
-    EXPECT_EQ(offsetof(ScanTableBlock, pocketop), 92u);
-    EXPECT_EQ(offsetof(ScanTableBlock, flexis), 220u);
-    EXPECT_EQ(offsetof(ScanTableBlock, goType), 348u);
-    EXPECT_EQ(offsetof(ScanTableBlock, happyHacking), 452u);
-    EXPECT_EQ(offsetof(ScanTableBlock, shiftedDigits), 588u);
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(&scanTableBlock);
-    for (const std::size_t padding : {90u, 91u, 451u, 598u, 599u}) {
+    EXPECT_EQ(InScanTableBlock<flexisScanTable>() - bytes, 0);
+    EXPECT_EQ(InScanTableBlock<pocketopScanTable>() - bytes, 128);
+    EXPECT_EQ(InScanTableBlock<goTypeScanTable>() - bytes, 256);
+    EXPECT_EQ(InScanTableBlock<happyHackingScanTable>() - bytes, 360);
+    EXPECT_EQ(InScanTableBlock<palmPortableScanTable>() - bytes, 496);
+    EXPECT_EQ(ShiftedDigitsOffset, 588u);
+    for (const std::size_t padding : {359u, 586u, 587u, 598u, 599u}) {
         EXPECT_EQ(bytes[padding], 0) << padding;
     }
 }

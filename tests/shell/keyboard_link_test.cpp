@@ -56,7 +56,7 @@ TEST_F(KeyboardLinkTest, TheFirstKeyAfterSwitchingKeyboardsIsNotLost) {
 
 TEST_F(KeyboardLinkTest, ClosingStopsTheRepeatButKeepsTheRestOfTheRepeatState) {
     OpenKeyboardLink();
-    keyRepeatState = {'q', 40, 10, 1, 7, 1};
+    keyRepeatState = {{1, 0}, 'q', 40, 10, 1, 7};
     CloseKeyboardLink();
     EXPECT_EQ(linkOpen, 0);
     EXPECT_FALSE(sim::PortOpen());

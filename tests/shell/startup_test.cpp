@@ -44,7 +44,7 @@ TEST_F(StartupTest, LibraryEntryUndoesTheStaticsOnlyAtUnloadAfterTheyRan) {
 TEST_F(StartupTest, AppEntryResetsTheSharedStateAndWaitsOnItsScreen) {
     lastActivityTick = 1;
     linkOpen = 1;
-    keyRepeatState = {'a', 2, 3, 1, 4, 1};
+    keyRepeatState = {{1, 1}, 'a', 2, 3, 1, 4};
     LayerFlags = FunctionLayer;
     staticsInitialised = 0;
     sim::ExpectStartUp();
@@ -58,6 +58,7 @@ TEST_F(StartupTest, AppEntryResetsTheSharedStateAndWaitsOnItsScreen) {
     EXPECT_EQ(keyRepeatState.repeatTimerRunning, 0);
     EXPECT_EQ(keyRepeatState.repeatPostCount, 0);
     EXPECT_EQ(keyRepeatState.releasePending, 0);
+    EXPECT_EQ(keyRepeatState.extendedPending, 0);
     EXPECT_EQ(LayerFlags, 0);
     EXPECT_NE(activeScreen, screen);
     EXPECT_EQ(appObject->ready, 1);

@@ -8,6 +8,7 @@
 #include "keyboards/happy_hacking.h"
 #include "keyboards/palm_portable.h"
 #include "keyboards/pocketop.h"
+#include "keyboards/keyboard_models.h"
 #include "sim/keyboards.h"
 #include "tests/keyboards/keyboard_test.h"
 
@@ -61,7 +62,7 @@ TEST_F(SimKeyboardsTest, EveryTypeableCharacterComesOutOfTheDecoderAsTyped) {
         {4, DecodePalmPortable, PrintableExcept("")},
     };
     for (const TypingCase& typingCase : cases) {
-        SCOPED_TRACE(sim::KeyboardName(typingCase.model));
+        SCOPED_TRACE(keyboardNames[typingCase.model]);
         StartAt(0);
         const sim::Typing typing = sim::TypeOnKeyboard(typingCase.model, typingCase.text);
         ASSERT_EQ(typing.missing, 0);
@@ -89,7 +90,7 @@ TEST_F(SimKeyboardsTest, EachKeyTransitionIsSentInTheKeyboardsOwnEncoding) {
         {4, "z", {{3}, {131}}},                                  // Palm Portable
     };
     for (const EncodingCase& encodingCase : cases) {
-        SCOPED_TRACE(sim::KeyboardName(encodingCase.model));
+        SCOPED_TRACE(keyboardNames[encodingCase.model]);
         EXPECT_EQ(sim::TypeOnKeyboard(encodingCase.model, encodingCase.text).transitions, encodingCase.transitions);
     }
 }

@@ -2,10 +2,11 @@
 // the same decoders as on the handheld, typing into a virtual keyboard or
 // onto standard output.
 //
-// The host plays the handheld's kernel and event router: serial data and
-// RepeatTimer expiries go to the model's decoders; what they post becomes
-// key strokes. The handheld's idle close and its LinkTimer beat mean nothing
-// here and are left out.
+// The host is the handheld's kernel and runs the keyboard's link as the
+// handheld does (keyboards/link.h): serial data and RepeatTimer expiries go
+// to the model's decoders; what they post becomes key strokes. The
+// handheld's idle close and its LinkTimer beat mean nothing here and are
+// left out.
 
 #include <fcntl.h>
 #include <grp.h>
@@ -30,8 +31,8 @@
 #include "host/serial_port.h"
 #include "host/trace.h"
 #include "host/uinput_keyboard.h"
-#include "shell/keyboard_models.h"
-#include "sim/keyboards.h"
+#include "keyboards/keyboard_models.h"
+#include "keyboards/link.h"
 
 namespace {
 
@@ -44,7 +45,7 @@ constexpr const char* help =
     "  --trace         the bytes received and the messages posted, on standard error\n"
     "  --record FILE   write the session to FILE as a clavenet-sim script\n"
     "  DEVICE          the serial port the keyboard is on, e.g. /dev/ttyUSB0\n"
-    "Runs until SIGINT or SIGTERM. See docs/attach.md.\n";
+    "Runs until SIGINT, SIGTERM or SIGHUP. See docs/attach.md.\n";
 
 constexpr int RunFailure = 1;
 constexpr int UsageFailure = 2;
@@ -70,17 +71,15 @@ struct Options {
 
 std::string ModelList() {
     std::string list;
-    for (std::int32_t model = 0; model < sim::KeyboardCount; ++model) {
-        list += (list.empty() ? "" : ", ") + std::string(sim::KeyboardScriptName(model));
+    for (const char* name : keyboardScriptNames) {
+        list += (list.empty() ? "" : ", ") + std::string(name);
     }
     return list;
 }
 
 KeyboardType ParseModel(const std::string& name) {
-    for (KeyboardType model = 0; model < sim::KeyboardCount; ++model) {
-        if (name == sim::KeyboardScriptName(model)) {
-            return model;
-        }
+    if (const KeyboardType model = KeyboardTypeNamed(name.c_str()); model >= 0) {
+        return model;
     }
     Fail(UsageFailure, "unknown model '" + name + "': the models are " + ModelList());
 }
@@ -170,12 +169,6 @@ std::string UinputFailureMessage(host::UinputKeyboard::Failure failure) {
     return path + ": cannot make a virtual keyboard: " + std::strerror(failure.error) + "; " + usePrint;
 }
 
-// As the handheld closes the link, without its LinkTimer.
-void CloseLink() {
-    CloseKeyboardPort();
-    StopRepeatTimer();
-}
-
 // SIGINT, SIGTERM and SIGHUP arrive as readable data rather than
 // interrupting a decoder half-way.
 int CatchStopSignals() {
@@ -192,7 +185,7 @@ int CatchStopSignals() {
 class Attachment {
 public:
     Attachment(const Options& options, host::KeyOutput& output, host::Recording& recording)
-        : options_(options), decoders_(keyboardDecoders[options.model]), output_(output), recording_(recording) {}
+        : options_(options), output_(output), recording_(recording) {}
 
     // Runs until a stop signal; the tick at which it stopped.
     std::uint64_t Run(int stopSignals) {
@@ -209,7 +202,7 @@ public:
             if (waitFor[1].revents != 0) {
                 OnSerial(now);
             }
-            if (!connected_ && now >= nextReplugCheck_) {
+            if (linkOpen == 0 && now >= nextReplugCheck_) {
                 Reconnect(now);
             }
             if (waitFor[0].revents != 0) {
@@ -220,8 +213,8 @@ public:
 
     void Stop(std::uint64_t now) {
         output_.ReleaseAll();
-        if (connected_) {
-            CloseLink();
+        if (linkOpen != 0) {
+            EndLink();
         }
         recording_.Finish(now);
     }
@@ -229,15 +222,15 @@ public:
 private:
     int Timeout() const {
         std::optional<std::uint64_t> wake = host::NextTimerDue();
-        if (!connected_ && (!wake || nextReplugCheck_ < *wake)) {
+        if (linkOpen == 0 && (!wake || nextReplugCheck_ < *wake)) {
             wake = nextReplugCheck_;
         }
         return wake ? static_cast<int>(host::TimeUntil(*wake).count()) : -1;
     }
 
     void OnTimer(std::int32_t timer) {
-        if (timer == RepeatTimer && connected_ && decoders_.repeatTimer != nullptr) {
-            decoders_.repeatTimer();
+        if (timer == RepeatTimer && linkOpen != 0) {
+            OnLinkRepeatTimer(options_.model);
         }
     }
 
@@ -246,15 +239,14 @@ private:
         case host::Reception::Bytes:
             host::TraceCall("Serial", host::HexBytes(received_));
             recording_.Serial(now, received_);
-            decoders_.serialData();
+            OnLinkSerialData(options_.model);
             break;
         case host::Reception::Nothing:
             break;
         case host::Reception::HangUp:
             output_.ReleaseAll();
-            CloseLink();
+            EndLink();
             recording_.KeyboardOff(now);
-            connected_ = false;
             nextReplugCheck_ = now + ReplugCheckTicks;
             std::fprintf(stderr, "clavenet-attach: %s is gone; every key is up, waiting for it to come back\n",
                          options_.device.c_str());
@@ -276,22 +268,19 @@ private:
             return;
         }
         close(probe);
-        ResetKeyboardState();
-        if (!OpenKeyboardPort(options_.model)) {
+        StartLink(options_.model);
+        if (linkOpen == 0) {
             return;
         }
-        connected_ = true;
         refusalTold_ = false;
         recording_.KeyboardOn(now);
         std::fprintf(stderr, "clavenet-attach: %s is back\n", options_.device.c_str());
     }
 
     const Options& options_;
-    const KeyboardDecoders& decoders_;
     host::KeyOutput& output_;
     host::Recording& recording_;
     std::vector<std::uint8_t> received_;
-    bool connected_ = true;
     bool refusalTold_ = false;
     std::uint64_t nextReplugCheck_ = 0;
 };
@@ -311,8 +300,8 @@ int main(int argc, char** argv) {
     host::UseSerialDevice(options.device);
     host::AdvanceTo(host::ClockTicks());
     const std::uint64_t openedAt = host::CurrentTick();
-    ResetKeyboardState();
-    if (!OpenKeyboardPort(options.model)) {
+    StartLink(options.model);
+    if (linkOpen == 0) {
         Fail(RunFailure, PortFailureMessage(options.device, host::LastPortFailure()));
     }
 
@@ -322,7 +311,7 @@ int main(int argc, char** argv) {
     } else {
         auto keyboard = std::make_unique<host::UinputKeyboard>();
         if (const auto failure = keyboard->Create()) {
-            CloseLink();
+            EndLink();
             Fail(RunFailure, UinputFailureMessage(*failure));
         }
         output = std::move(keyboard);
@@ -333,11 +322,11 @@ int main(int argc, char** argv) {
     host::Recording recording;
     if (!options.record.empty() && !recording.Open(options.record)) {
         const std::string why = std::strerror(errno);
-        CloseLink();
+        EndLink();
         Fail(RunFailure, "cannot write " + options.record + ": " + why);
     }
 
-    const std::string modelName = sim::KeyboardScriptName(options.model);
+    const std::string modelName = keyboardScriptNames[options.model];
     recording.Start(modelName, options.device);
     recording.KeyboardOn(openedAt);
     const std::string keysGoTo = options.print ? std::string("standard output")
