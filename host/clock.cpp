@@ -1,10 +1,10 @@
 #include "host/clock.h"
 
-#include <map>
 #include <thread>
 
 #include "host/trace.h"
 #include "platform/kernel.h"
+#include "provider/timers.h"
 
 namespace host {
 
@@ -12,14 +12,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-struct Timer {
-    std::int32_t interval;
-    std::uint64_t due;
-};
-
 const Clock::time_point clockStart = Clock::now();
 std::uint64_t programTick = 0;
-std::map<std::int32_t, Timer> timers;  // ordered by id
+provider::TimerTable timers;
 
 }  // namespace
 
@@ -30,29 +25,15 @@ std::uint64_t CurrentTick() { return programTick; }
 void AdvanceTo(std::uint64_t tick) { programTick = std::max(programTick, tick); }
 
 std::optional<std::int32_t> TakeDueTimer(std::uint64_t tick) {
-    auto next = timers.end();
-    for (auto timer = timers.begin(); timer != timers.end(); ++timer) {
-        if (timer->second.due <= tick && (next == timers.end() || timer->second.due < next->second.due)) {
-            next = timer;
-        }
-    }
-    if (next == timers.end()) {
+    const auto expiry = timers.TakeDue(tick);
+    if (!expiry) {
         return std::nullopt;
     }
-    AdvanceTo(next->second.due);
-    next->second.due += static_cast<std::uint64_t>(next->second.interval);
-    return next->first;
+    AdvanceTo(expiry->due);
+    return expiry->id;
 }
 
-std::optional<std::uint64_t> NextTimerDue() {
-    std::optional<std::uint64_t> due;
-    for (const auto& [id, timer] : timers) {
-        if (!due || timer.due < *due) {
-            due = timer.due;
-        }
-    }
-    return due;
-}
+std::optional<std::uint64_t> NextTimerDue() { return timers.NextDue(); }
 
 std::chrono::milliseconds TimeUntil(std::uint64_t tick) {
     const auto when = clockStart + static_cast<std::int64_t>(tick) * TickLength;
@@ -70,11 +51,7 @@ std::int32_t RIM_CALL RimGetTicks() {
 
 void RIM_CALL RimSetTimer(std::int32_t timer, std::int32_t interval, std::int32_t flag) {
     host::TraceCall("RimSetTimer", host::TraceNumbers({timer, interval, flag}));
-    if (interval > 0) {
-        host::timers[timer] = {interval, host::CurrentTick() + static_cast<std::uint64_t>(interval)};
-    } else {
-        host::timers.erase(timer);
-    }
+    host::timers.Set(timer, interval, host::CurrentTick());
 }
 
 // Real time passes, but the program's tick stands still until its next

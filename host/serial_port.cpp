@@ -8,11 +8,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <deque>
 #include <iterator>
 
 #include "host/trace.h"
 #include "platform/kernel.h"
+#include "provider/received_bytes.h"
 
 namespace host {
 
@@ -21,7 +21,7 @@ namespace {
 struct SerialPort {
     std::string path;
     int descriptor = -1;
-    std::deque<std::uint8_t> received;
+    provider::ReceivedBytes received;
     PortFailure failure{PortProblem::None, 0};
     bool modemLinesMissingTold = false;
 };
@@ -104,7 +104,7 @@ Reception ReceiveSerial(std::vector<std::uint8_t>& received) {
         }
         break;
     }
-    port.received.insert(port.received.end(), received.begin(), received.end());
+    port.received.Add(received);
     return received.empty() ? Reception::Nothing : Reception::Bytes;
 }
 
@@ -117,7 +117,7 @@ extern "C" {
 int RIM_CALL CommOpenPort(std::int32_t baud, std::int32_t dataBits, std::int32_t parity, std::int32_t stopBits,
                           std::int32_t optionA, std::int32_t optionB) {
     host::TraceCall("CommOpenPort", host::TraceNumbers({baud, dataBits, parity, stopBits, optionA, optionB}));
-    port.received.clear();
+    port.received.Clear();
     const auto* rate = std::find_if(std::begin(host::baudRates), std::end(host::baudRates),
                                     [baud](const host::BaudRate& rate) { return rate.baud == baud; });
     // Every keyboard runs 8N1; anything else is a call this port cannot honour.
@@ -153,14 +153,7 @@ void RIM_CALL CommSetDsr(std::int32_t level) {
     }
 }
 
-int RIM_CALL CommReadChar() {
-    if (port.received.empty()) {
-        return -1;
-    }
-    const std::uint8_t byte = port.received.front();
-    port.received.pop_front();
-    return byte;
-}
+int RIM_CALL CommReadChar() { return port.received.Take(); }
 
 void RIM_CALL CommClosePort() {
     host::TraceCall("CommClosePort");
@@ -168,7 +161,7 @@ void RIM_CALL CommClosePort() {
         close(port.descriptor);
         port.descriptor = -1;
     }
-    port.received.clear();
+    port.received.Clear();
 }
 
 }  // extern "C"

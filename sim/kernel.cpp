@@ -5,8 +5,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <deque>
-#include <map>
 
+#include "provider/received_bytes.h"
+#include "provider/timers.h"
 #include "sim/platform_fault.h"
 #include "sim/platform_calls.h"
 #include "sim/text_entry.h"
@@ -17,11 +18,6 @@ namespace sim {
 
 namespace {
 
-struct Timer {
-    std::int32_t interval;
-    std::uint64_t due;  // in ticks since the reset
-};
-
 struct Registration {
     std::int32_t event;
     std::int32_t mask;
@@ -31,11 +27,11 @@ struct Registration {
 struct Kernel {
     std::uint32_t startTick = 0;
     std::uint64_t elapsed = 0;
-    std::map<std::int32_t, Timer> timers;  // ordered by id
+    provider::TimerTable timers;  // due in ticks since the reset
     std::vector<Registration> registrations;
     bool inCallback = false;
     std::deque<OsMessage> undelivered;
-    std::deque<std::uint8_t> received;
+    provider::ReceivedBytes received;
     bool portOpen = false;
     bool portFails = false;
     Foreground foreground = Foreground::App;
@@ -115,18 +111,12 @@ std::uint64_t ElapsedTicks() { return kernel.elapsed; }
 bool DeliverNextExpiry(std::uint64_t end) {
     // Timers may be started and stopped by the callbacks, so the next expiry
     // is looked for afresh each time.
-    auto next = kernel.timers.end();
-    for (auto timer = kernel.timers.begin(); timer != kernel.timers.end(); ++timer) {
-        if (timer->second.due <= end && (next == kernel.timers.end() || timer->second.due < next->second.due)) {
-            next = timer;
-        }
-    }
-    if (next == kernel.timers.end()) {
+    const auto expiry = kernel.timers.TakeDue(end);
+    if (!expiry) {
         return false;
     }
-    kernel.elapsed = next->second.due;
-    next->second.due += static_cast<std::uint64_t>(next->second.interval);
-    DeliverEvent(TimerDevice, next->first);
+    kernel.elapsed = expiry->due;
+    DeliverEvent(TimerDevice, expiry->id);
     return true;
 }
 
@@ -142,7 +132,7 @@ void ReceiveSerial(const std::vector<std::uint8_t>& bytes) {
 
 void QueueSerial(const std::vector<std::uint8_t>& bytes) {
     if (kernel.portOpen) {
-        kernel.received.insert(kernel.received.end(), bytes.begin(), bytes.end());
+        kernel.received.Add(bytes);
     }
 }
 
@@ -171,7 +161,7 @@ bool TaskHasMessages() { return !kernel.taskMessages.empty(); }
 
 void SetTaskWaitHandler(TaskWaitHandler handler) { kernel.taskWaitHandler = handler; }
 
-bool TimerRunning(std::int32_t timer) { return kernel.timers.contains(timer); }
+bool TimerRunning(std::int32_t timer) { return kernel.timers.Running(timer); }
 
 void ObserveKernelCalls(KernelCallObserver observer) { kernel.observer = observer; }
 
@@ -250,11 +240,7 @@ std::int32_t RIM_CALL RimGetTicks() {
 void RIM_CALL RimSetTimer(std::int32_t timer, std::int32_t interval, std::int32_t flag) {
     sim::NoteCall("RimSetTimer");
     TraceLine("RimSetTimer").Number(timer).Number(interval).Number(flag);
-    if (interval > 0) {
-        kernel.timers[timer] = {interval, kernel.elapsed + static_cast<std::uint64_t>(interval)};
-    } else {
-        kernel.timers.erase(timer);
-    }
+    kernel.timers.Set(timer, interval, kernel.elapsed);
     sim::Observe(sim::KernelCall::SetTimer);
 }
 
@@ -312,19 +298,14 @@ void RIM_CALL CommSetDsr(std::int32_t level) {
 int RIM_CALL CommReadChar() {
     sim::NoteCall("CommReadChar");
     sim::Observe(sim::KernelCall::PortRead);
-    if (kernel.received.empty()) {
-        return -1;
-    }
-    const std::uint8_t byte = kernel.received.front();
-    kernel.received.pop_front();
-    return byte;
+    return kernel.received.Take();
 }
 
 void RIM_CALL CommClosePort() {
     sim::NoteCall("CommClosePort");
     TraceLine("CommClosePort");
     kernel.portOpen = false;
-    kernel.received.clear();
+    kernel.received.Clear();
 }
 
 }  // extern "C"
