@@ -6,6 +6,9 @@
 #include <cstdint>
 
 // A scan-table entry: an ASCII character (32..126) or one of the codes below.
+// The tables also hold codes without a name, posted as characters of their
+// value: 17 and 18 (Happy Hacking), 20 to 23 (Pocketop) and the extended
+// keys 128 to 140 (KeyEscapeExtended among them).
 using KeyCode = std::uint8_t;
 
 inline constexpr KeyCode KeyNone = 0;
