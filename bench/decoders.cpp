@@ -21,6 +21,7 @@
 //                                   print the heap allocations made while
 //                                   the stream was made, then those made
 //                                   while decoding
+//   bench-decoders --models         the models' names, MODEL 0 first
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -214,6 +215,12 @@ void* __wrap_realloc(void* block, std::size_t size) {
 }
 
 int main(int argc, char** argv) {
+    if (argc == 2 && std::strcmp(argv[1], "--models") == 0) {
+        for (const char* name : keyboardNames) {
+            std::printf("%s\n", name);
+        }
+        return 0;
+    }
     const bool countOnly = argc == 3 && std::strcmp(argv[1], "--allocations") == 0;
     if (argc != 2 && !countOnly) {
         std::fprintf(stderr, "usage: bench-decoders [--allocations] MODEL (0..%d)\n", KeyboardTypeCount - 1);

@@ -1,10 +1,10 @@
-// One keyboard's decoder (FUZZED_KEYBOARD, a KeyboardType) behind the event
-// router: the link is switched on for that keyboard, then bursts of any
-// bytes come in, interleaved with waits that deliver RepeatTimer expiries,
-// tick jumps of any length, changes of the application in front, and the
-// link closing and opening again. Clavenet itself is never in front here
-// (the shell target has it): the keys would reach its menu and could switch
-// the link on again with LinkTimer running.
+// One keyboard's decoder (FUZZED_KEYBOARD_NAME, the model's script name)
+// behind the event router: the link is switched on for that keyboard, then
+// bursts of any bytes come in, interleaved with waits that deliver
+// RepeatTimer expiries, tick jumps of any length, changes of the application
+// in front, and the link closing and opening again. Clavenet itself is never
+// in front here (the shell target has it): the keys would reach its menu and
+// could switch the link on again with LinkTimer running.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdint>
@@ -16,6 +16,9 @@
 #include "tests/fuzz/handheld_driver.h"
 
 namespace {
+
+constexpr KeyboardType fuzzedKeyboard = KeyboardTypeNamed(FUZZED_KEYBOARD_NAME);
+static_assert(fuzzedKeyboard >= 0, "a corpus folder named after a model");
 
 // LinkTimer only makes its RimPagerSetup call, and its 500-tick beat would
 // make a tick jump cost millions of expiries: it is stopped after each open.
@@ -59,9 +62,9 @@ void PlayStep(FuzzedDataProvider& input) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     fuzz::PlayOnHandheld(
-        data, size, {FUZZED_KEYBOARD},
+        data, size, {fuzzedKeyboard},
         [] {
-            sim::ChooseKeyboardType(FUZZED_KEYBOARD);
+            sim::ChooseKeyboardType(fuzzedKeyboard);
             SwitchLinkOn();
         },
         &PlayStep);

@@ -438,7 +438,10 @@ struct FailureCase {
 TEST_F(AttachTest, EachFailureSaysWhatToDoAndEndsTheRun) {
     const std::string file = (directory / "not-a-tty").string();
     std::ofstream(file) << "text\n";
-    const std::string models = "the models are flexis, pocketop, gotype, happy-hacking, palm-portable";
+    std::string models = "the models are ";
+    for (const char* name : keyboardScriptNames) {
+        models += std::string(name == keyboardScriptNames[0] ? "" : ", ") + name;
+    }
     const std::string usage = "usage: clavenet-attach [--model NAME] [--print | --uinput] [--trace] [--record FILE] DEVICE";
     const FailureCase cases[] = {
         {{"--print", "/dev/ttyNOSUCH7"},

@@ -11,6 +11,8 @@
 #include <string>
 #include <sys/wait.h>
 
+#include "keyboards/keyboard_models.h"
+
 namespace {
 
 struct RunResult {
@@ -84,6 +86,11 @@ struct BadScript {
 TEST_F(ClavenetSimTest, ABadLineStopsTheRunThereWithItsLineNumber) {
     const std::string keyboardOn = std::string(startUp21) +
                                    "0 CommOpenPort 9600 8 0 1 1 1\n0 CommSetDsr 1\n0 RimSetTimer 1026 500 1\n";
+    std::string modelNames;
+    for (const char* name : keyboardScriptNames) {
+        modelNames += (modelNames.empty() ? "" : " or ") + std::string(name);
+    }
+    const std::string modelNumbers = "0.." + std::to_string(KeyboardTypeCount - 1);
     const BadScript cases[] = {
         {"screen\nfrobnicate 3\nscreen\n", "2: error: unknown command \"frobnicate\"",
          std::string(startUp21) + "0 Screen type=0 test=\"\" menu=hidden link=closed\n"},
@@ -94,7 +101,9 @@ TEST_F(ClavenetSimTest, ABadLineStopsTheRunThereWithItsLineNumber) {
         {"tick ten\n", "1: error: \"ten\" is not a number", ""},
         {"wait -1\n", "1: error: -1 is out of range for wait (0..4294967295)", startUp21},
         {"wait 0x\n", "1: error: \"0x\" is not a number", startUp21},
-        {"model 5\n", "1: error: 5 is out of range for model (0..4)", startUp21},
+        {"model " + std::to_string(KeyboardTypeCount) + "\n",
+         "1: error: " + std::to_string(KeyboardTypeCount) + " is out of range for model (" + modelNumbers + ")",
+         startUp21},
         {"menu 5\n", "1: error: 5 is out of range for menu (0..4)", startUp21},
         {"key 513 2147483648\n", "1: error: 2147483648 is out of range for key (-2147483648..2147483647)", startUp21},
         {"keyboard on\nserial 1c 1g 1c\n", "2: error: \"1g\" is not a hex byte (two hex digits, e.g. 1c)", keyboardOn},
@@ -110,9 +119,7 @@ TEST_F(ClavenetSimTest, ABadLineStopsTheRunThereWithItsLineNumber) {
         {"keyboard up\n", "1: error: \"up\" is not a choice of keyboard (on or off)", startUp21},
         {"model pocketop\ntype a\"b\n", "2: error: the Pocketop keyboard has no key for \"\\\"\"", startUp21},
         {"type\n", "1: error: \"type\" takes a text", startUp21},
-        {"model happy\n",
-         "1: error: \"happy\" is not a choice of model "
-         "(flexis or pocketop or gotype or happy-hacking or palm-portable or 0..4)",
+        {"model happy\n", "1: error: \"happy\" is not a choice of model (" + modelNames + " or " + modelNumbers + ")",
          startUp21},
         {"menu of\n", "1: error: \"of\" is not a choice of menu (on or off or close or cancel or 0..4)", startUp21},
         // Bytes from a binary file must not reach the terminal as they are.
