@@ -1,12 +1,12 @@
-// What a keypad message that the decoders post becomes on a Linux host with
-// a US layout: one key pressed and released, with Shift held around it where
-// the character needs it, or nothing. No key is ever held from one message
-// to the next, since the keyboards post no message when a key goes up.
+// The keypad road: what a keypad message that the decoders post becomes on a
+// Linux host with a US layout: one key pressed and released, with Shift held
+// around it where the character needs it, or nothing. No key is ever held
+// from one message to the next, since the keyboards post no message when a
+// key goes up.
 #pragma once
 
 #include <cstdint>
 #include <optional>
-#include <string>
 #include <vector>
 
 #include "platform/kernel.h"
@@ -16,9 +16,6 @@ namespace host {
 struct HostKey {
     std::uint16_t code;  // a Linux KEY_ code
     bool shift;
-    // What --print shows: the character itself, a newline for Enter, or the
-    // key's name in angle brackets.
-    std::string printed;
 };
 
 std::optional<HostKey> HostKeyFor(const OsMessage& message);
@@ -26,14 +23,13 @@ std::optional<HostKey> HostKeyFor(const OsMessage& message);
 // Every KEY_ code that HostKeyFor may give, Shift included.
 std::vector<std::uint16_t> HostKeyCodes();
 
-struct InputEvent {
-    std::uint16_t type;
+struct KeyTransitionEvent {
     std::uint16_t code;
-    std::int32_t value;
+    bool down;
 };
 
-// The input events of one key stroke, each key transition followed by a
-// synchronisation: Shift down, the key down, the key up, Shift up.
-std::vector<InputEvent> StrokeEvents(const HostKey& key);
+// The transitions of one key stroke: Shift down, the key down, the key up,
+// Shift up.
+std::vector<KeyTransitionEvent> StrokeTransitions(const HostKey& key);
 
 }  // namespace host

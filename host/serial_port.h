@@ -1,7 +1,10 @@
 // The serial port over termios: the keyboard's adapter, or anything else
 // that is a tty. The program opens, reads and closes it through the
 // platform's Comm calls; the host reads what arrived and sees why an open
-// failed.
+// failed. An open port is held for this process alone (flock and TIOCEXCL),
+// so a second instance cannot share the keystrokes. DTR, the keyboards'
+// power, is raised while the port is open; the program's DSR is RTS, the
+// line the Palm Portable wakes up on.
 #pragma once
 
 #include <cstdint>
@@ -18,12 +21,15 @@ enum class PortProblem {
     NoSuchDevice,
     NotATty,
     PermissionDenied,
+    // Another program has the port (a second clavenet-attach, a terminal).
+    InUse,
     Other,
 };
 
 struct PortFailure {
     PortProblem problem;
-    int error;  // errno of the call that failed
+    int error;           // errno of the call that failed
+    int holder = 0;      // InUse: the process that holds the port, 0 if not known
 };
 // Why the last CommOpenPort failed.
 PortFailure LastPortFailure();

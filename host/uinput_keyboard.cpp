@@ -12,6 +12,10 @@
 
 namespace host {
 
+std::string VirtualKeyboardName(std::string_view modelName) {
+    return "Clavenet " + std::string(modelName) + " keyboard";
+}
+
 UinputKeyboard::~UinputKeyboard() {
     ReleaseAll();
     if (device_ != nullptr) {
@@ -22,18 +26,21 @@ UinputKeyboard::~UinputKeyboard() {
     }
 }
 
-std::optional<UinputKeyboard::Failure> UinputKeyboard::Create() {
+std::optional<UinputKeyboard::Failure> UinputKeyboard::Create(const VirtualKeyboardIdentity& identity) {
     descriptor_ = open(uinputPath, O_RDWR | O_CLOEXEC);
     if (descriptor_ < 0) {
         return Failure{errno, true};
     }
     const std::unique_ptr<libevdev, decltype(&libevdev_free)> description(libevdev_new(), &libevdev_free);
-    libevdev_set_name(description.get(), virtualKeyboardName);
-    libevdev_set_id_bustype(description.get(), BUS_VIRTUAL);
-    // Without EV_REP the kernel never repeats a key on its own.
+    libevdev_set_name(description.get(), identity.name.c_str());
+    libevdev_set_phys(description.get(), identity.phys.c_str());
+    libevdev_set_id_bustype(description.get(), BUS_RS232);
     libevdev_enable_event_type(description.get(), EV_KEY);
-    for (const std::uint16_t code : HostKeyCodes()) {
+    for (const std::uint16_t code : identity.keys) {
         libevdev_enable_event_code(description.get(), EV_KEY, code, nullptr);
+    }
+    if (identity.repeat) {
+        libevdev_enable_event_type(description.get(), EV_REP);
     }
     const int result = libevdev_uinput_create_from_device(description.get(), descriptor_, &device_);
     if (result < 0) {
@@ -43,41 +50,35 @@ std::optional<UinputKeyboard::Failure> UinputKeyboard::Create() {
     return std::nullopt;
 }
 
-void UinputKeyboard::Write(const InputEvent& event) {
-    const int result = libevdev_uinput_write_event(device_, event.type, event.code, event.value);
-    if (result < 0) {
-        if (!writeFailureTold_) {
-            writeFailureTold_ = true;
-            std::fprintf(stderr, "clavenet-attach: writing to %s failed: %s\n", uinputPath, std::strerror(-result));
+bool UinputKeyboard::Write(std::uint16_t type, std::uint16_t code, std::int32_t value) {
+    const int result = libevdev_uinput_write_event(device_, type, code, value);
+    if (result < 0 && !writeFailureTold_) {
+        writeFailureTold_ = true;
+        std::fprintf(stderr, "clavenet-attach: writing to %s failed: %s\n", uinputPath, std::strerror(-result));
+    }
+    return result >= 0;
+}
+
+// A key counts as down until its release is written: a write that failed
+// leaves it for ReleaseAll to try again.
+void UinputKeyboard::Key(std::uint16_t code, bool down) {
+    if (device_ == nullptr || !Write(EV_KEY, code, down ? 1 : 0) || !Write(EV_SYN, SYN_REPORT, 0)) {
+        if (down) {
+            down_.insert(code);
         }
         return;
     }
-    if (event.type == EV_KEY) {
-        if (event.value != 0) {
-            down_.insert(event.code);
-        } else {
-            down_.erase(event.code);
-        }
+    if (down) {
+        down_.insert(code);
+    } else {
+        down_.erase(code);
     }
-}
-
-void UinputKeyboard::Type(const HostKey& key) {
-    for (const InputEvent& event : StrokeEvents(key)) {
-        Write(event);
-    }
-    // A write that failed half-way must not leave its key down: the release
-    // is tried again here and after every later key.
-    ReleaseAll();
 }
 
 void UinputKeyboard::ReleaseAll() {
-    if (device_ == nullptr) {
-        return;
-    }
     const std::set<std::uint16_t> down = down_;
     for (const std::uint16_t code : down) {
-        Write({EV_KEY, code, 0});
-        Write({EV_SYN, SYN_REPORT, 0});
+        Key(code, false);
     }
 }
 

@@ -1,10 +1,10 @@
-// A virtual keyboard through /dev/uinput, made with libevdev. It has no
-// auto-repeat of its own: the decoders repeat a held key themselves.
+// A virtual keyboard through /dev/uinput, made with libevdev.
 #pragma once
 
 #include <cstdint>
 #include <optional>
 #include <set>
+#include <string>
 #include <string_view>
 
 #include "host/key_output.h"
@@ -14,7 +14,17 @@ struct libevdev_uinput;
 namespace host {
 
 inline constexpr const char* uinputPath = "/dev/uinput";
-inline constexpr const char* virtualKeyboardName = "Clavenet keyboard";
+
+struct VirtualKeyboardIdentity {
+    std::string name;  // "Clavenet Happy Hacking keyboard"
+    std::string phys;  // where it is attached: the serial port
+    std::set<std::uint16_t> keys;
+    // The kernel repeats a held key, at the desktop's settings.
+    bool repeat;
+};
+
+// What the device is named after model `modelName` ("Happy Hacking").
+std::string VirtualKeyboardName(std::string_view modelName);
 
 class UinputKeyboard : public KeyOutput {
 public:
@@ -30,14 +40,15 @@ public:
     UinputKeyboard& operator=(const UinputKeyboard&) = delete;
 
     // Makes the device; on failure, why.
-    std::optional<Failure> Create();
+    std::optional<Failure> Create(const VirtualKeyboardIdentity& identity);
 
-    void Type(const HostKey& key) override;
+    void Key(std::uint16_t code, bool down) override;
+    void Unmapped(KeyNumber) override {}
     void HandheldOnly(std::string_view) override {}
     void ReleaseAll() override;
 
 private:
-    void Write(const InputEvent& event);
+    bool Write(std::uint16_t type, std::uint16_t code, std::int32_t value);
 
     int descriptor_ = -1;
     libevdev_uinput* device_ = nullptr;

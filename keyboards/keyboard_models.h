@@ -54,6 +54,18 @@ constexpr ScanTableEntries EntriesOf(const ScanTable<Size>& table) {
     return {table.codes, Size};
 }
 
+// Bytes a keyboard sends once it is awake: none known but the Palm
+// Portable's.
+struct WakeReply {
+    const std::uint8_t* bytes;
+    std::size_t size;
+};
+
+template <std::size_t Size>
+constexpr WakeReply ReplyOf(const std::uint8_t (&bytes)[Size]) {
+    return {bytes, Size};
+}
+
 struct KeyboardModel {
     const char* name;        // as the "Keyboard type:" field shows it
     const char* scriptName;  // as scripts and clavenet-attach --model name it
@@ -61,15 +73,16 @@ struct KeyboardModel {
     KeyboardDecoders decoders;
     ByteProtocol readByte;
     ScanTableEntries scanTable;
+    WakeReply wakeReply;
 };
 
 // clang-format off
 inline constexpr KeyboardModel keyboardModels[] = {
-    {"Flexis",        "flexis",        {9600, AfterOpen::RaiseDsr},            {DecodeFlexis,       nullptr},            ReadFlexisByte,       EntriesOf(flexisScanTable)},
-    {"Pocketop",      "pocketop",      {9600, AfterOpen::RaiseDsrClearLayers}, {DecodePocketop,     DecodePocketop},     ReadPocketopByte,     EntriesOf(pocketopScanTable)},
-    {"GoType",        "gotype",        {2400, AfterOpen::RaiseDsr},            {DecodeGoType,       nullptr},            ReadGoTypeByte,       EntriesOf(goTypeScanTable)},
-    {"Happy Hacking", "happy-hacking", {4800, AfterOpen::RaiseDsr},            {DecodeHappyHacking, nullptr},            ReadHappyHackingByte, EntriesOf(happyHackingScanTable)},
-    {"Palm Portable", "palm-portable", {9600, AfterOpen::PulseDsr},            {DecodePalmPortable, DecodePalmPortable}, ReadPalmPortableByte, EntriesOf(palmPortableScanTable)},
+    {"Flexis",        "flexis",        {9600, AfterOpen::RaiseDsr},            {DecodeFlexis,       nullptr},            ReadFlexisByte,       EntriesOf(flexisScanTable),       {}},
+    {"Pocketop",      "pocketop",      {9600, AfterOpen::RaiseDsrClearLayers}, {DecodePocketop,     DecodePocketop},     ReadPocketopByte,     EntriesOf(pocketopScanTable),     {}},
+    {"GoType",        "gotype",        {2400, AfterOpen::RaiseDsr},            {DecodeGoType,       nullptr},            ReadGoTypeByte,       EntriesOf(goTypeScanTable),       {}},
+    {"Happy Hacking", "happy-hacking", {4800, AfterOpen::RaiseDsr},            {DecodeHappyHacking, nullptr},            ReadHappyHackingByte, EntriesOf(happyHackingScanTable), {}},
+    {"Palm Portable", "palm-portable", {9600, AfterOpen::PulseDsr},            {DecodePalmPortable, DecodePalmPortable}, ReadPalmPortableByte, EntriesOf(palmPortableScanTable), ReplyOf(palmPortableWakeReply)},
 };
 // clang-format on
 
@@ -100,6 +113,7 @@ inline constexpr auto lineSettings = MakeModelColumn<&KeyboardModel::line>();
 inline constexpr auto keyboardDecoders = MakeModelColumn<&KeyboardModel::decoders>();
 inline constexpr auto byteProtocols = MakeModelColumn<&KeyboardModel::readByte>();
 inline constexpr auto scanTables = MakeModelColumn<&KeyboardModel::scanTable>();
+inline constexpr auto wakeReplies = MakeModelColumn<&KeyboardModel::wakeReply>();
 
 constexpr bool SameName(const char* left, const char* right) {
     while (*left != '\0' && *left == *right) {

@@ -53,4 +53,8 @@ constexpr KeyEvent ReadPalmPortableByte(std::uint8_t byte, KeyFraming&) {
     return OneByteKeyEvent(byte, KeyTransition::Break, palmPortableScanTable.size);
 }
 
+// What the keyboard answers to its wake-up pulse. The decoder drops both
+// bytes: their indexes lie beyond the table.
+inline constexpr std::uint8_t palmPortableWakeReply[] = {0xFA, 0xFD};
+
 void DecodePalmPortable();

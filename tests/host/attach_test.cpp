@@ -253,26 +253,34 @@ const std::string pocketopLine = "Hello, World! (a+b)=42; x_y?";
 
 const std::string& LineFor(const Model& model) { return model.type == 1 ? pocketopLine : line; }
 
-TEST_F(AttachTest, EveryKeyboardTypesTheSameLineAtItsOwnLineSettings) {
+// Both roads: each key a Linux key, and the keypad messages the handheld's
+// decoders post.
+TEST_F(AttachTest, EveryKeyboardTypesTheSameLineAtItsOwnLineSettingsOnBothRoads) {
     for (const Model& model : models) {
-        SCOPED_TRACE(model.name);
-        Adapter adapter;
-        Attach attach({"--print", "--model", model.name, adapter.Path()});
-        const std::optional<termios> settings = adapter.AwaitRawLine();
-        ASSERT_TRUE(settings.has_value());
-        EXPECT_EQ(cfgetospeed(&*settings), model.speed);
-        EXPECT_EQ(cfgetispeed(&*settings), model.speed);
-        EXPECT_EQ(settings->c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
-        EXPECT_EQ(settings->c_cflag & (PARENB | CSTOPB | CRTSCTS), 0u);
-        EXPECT_EQ(settings->c_lflag & (ECHO | ISIG), 0u);
-        EXPECT_EQ(settings->c_iflag & (IXON | ICRNL | ISTRIP), 0u);
+        for (const bool keypad : {false, true}) {
+            SCOPED_TRACE(std::string(model.name) + (keypad ? " --keypad" : ""));
+            Adapter adapter;
+            std::vector<std::string> arguments = {"--print", "--model", model.name, adapter.Path()};
+            if (keypad) {
+                arguments.insert(arguments.begin(), "--keypad");
+            }
+            Attach attach(arguments);
+            const std::optional<termios> settings = adapter.AwaitRawLine();
+            ASSERT_TRUE(settings.has_value());
+            EXPECT_EQ(cfgetospeed(&*settings), model.speed);
+            EXPECT_EQ(cfgetispeed(&*settings), model.speed);
+            EXPECT_EQ(settings->c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
+            EXPECT_EQ(settings->c_cflag & (PARENB | CSTOPB | CRTSCTS), 0u);
+            EXPECT_EQ(settings->c_lflag & (ECHO | ISIG), 0u);
+            EXPECT_EQ(settings->c_iflag & (IXON | ICRNL | ISTRIP), 0u);
 
-        adapter.Send(TypedBytes(model.type, LineFor(model) + "\r"));
-        EXPECT_TRUE(attach.AwaitOutput([&] { return attach.output.find('\n') != std::string::npos; }));
-        EXPECT_EQ(attach.output, LineFor(model) + "\n");
-        EXPECT_EQ(attach.Stop(SIGTERM), 0);
-        // A pseudo-terminal has no DTR or RTS to raise: said once.
-        EXPECT_NE(attach.errors.find(adapter.Path() + " has no modem lines"), std::string::npos);
+            adapter.Send(TypedBytes(model.type, LineFor(model) + "\r"));
+            EXPECT_TRUE(attach.AwaitOutput([&] { return attach.output.find('\n') != std::string::npos; }));
+            EXPECT_EQ(attach.output, LineFor(model) + "\n");
+            EXPECT_EQ(attach.Stop(SIGTERM), 0);
+            // A pseudo-terminal has no DTR or RTS to raise: said once.
+            EXPECT_NE(attach.errors.find(adapter.Path() + " has no modem lines"), std::string::npos);
+        }
     }
 }
 
@@ -280,14 +288,14 @@ TEST_F(AttachTest, EveryKeyboardTypesTheSameLineAtItsOwnLineSettings) {
 // key mapping's (tests/host/key_strokes_test.cpp).
 TEST_F(AttachTest, FlexisHotKeysAndKeysThatAreNoCharactersArePrintedByName) {
     Adapter adapter;
-    Attach attach({"--print", "--model", "flexis", adapter.Path()});
+    Attach attach({"--print", "--keypad", "--model", "flexis", adapter.Path()});
     ASSERT_TRUE(adapter.AwaitRawLine().has_value());
     // Alt with 1, 4, f, a and =, then Alt up and 1; Left, Up, click, Delete,
     // the extended escape and Tab.
     adapter.Send({0xBA, 0x92, 0x12, 0x95, 0x15, 0x83, 0x03, 0x80, 0x00, 0x98, 0x18, 0x3A, 0x92, 0x12, 0xFB, 0x7B, 0xFE,
                   0x7E, 0xBD, 0x3D, 0xFA, 0x7A, 0x8A, 0x0A, 0xB0, 0x30});
     const std::string printed =
-        "<Address Book><Options><Search Messages><Ribbon><PowerOff>1<Left><Up><Click><Delete><Escape><Tab>";
+        "<Address Book><Options><Search Messages><Ribbon><PowerOff>1<Left><Up><Menu><Delete><Escape><Tab>";
     EXPECT_TRUE(attach.AwaitOutput([&] { return attach.output.size() >= printed.size(); }));
     EXPECT_EQ(attach.Stop(SIGTERM), 0);
     EXPECT_EQ(attach.output, printed);
@@ -377,7 +385,8 @@ TEST_F(AttachTest, ARecordingReplayedOnTheSimulatedHandheldTypesTheSame) {
         SCOPED_TRACE(model.name);
         const std::filesystem::path recording = directory / (std::string(model.name) + ".scn");
         Adapter adapter;
-        Attach attach({"--print", "--trace", "--record", recording.string(), "--model", model.name, adapter.Path()});
+        Attach attach({"--print", "--keypad", "--trace", "--record", recording.string(), "--model", model.name,
+                       adapter.Path()});
         ASSERT_TRUE(adapter.AwaitRawLine().has_value());
         adapter.Send(TypedBytes(model.type, LineFor(model) + "\r"));
         ASSERT_TRUE(attach.AwaitOutput([&] { return attach.output.find('\n') != std::string::npos; }));
@@ -442,7 +451,10 @@ TEST_F(AttachTest, EachFailureSaysWhatToDoAndEndsTheRun) {
     for (const char* name : keyboardScriptNames) {
         models += std::string(name == keyboardScriptNames[0] ? "" : ", ") + name;
     }
-    const std::string usage = "usage: clavenet-attach [--model NAME] [--print | --uinput] [--trace] [--record FILE] DEVICE";
+    const std::string usage =
+        "usage: clavenet-attach [--model NAME] [--keypad | --keymap FILE] [--print | --uinput] [--hold-limit SECONDS] "
+        "[--trace] [--record FILE] DEVICE\n"
+        "       clavenet-attach [--model NAME] [--keymap FILE] --print-keymap";
     const FailureCase cases[] = {
         {{"--print", "/dev/ttyNOSUCH7"},
          1,

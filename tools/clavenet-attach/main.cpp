@@ -1,15 +1,16 @@
-// clavenet-attach: a real serial keyboard on a Linux machine, read through
-// the same decoders as on the handheld, typing into a virtual keyboard or
-// onto standard output.
+// clavenet-attach: a real serial keyboard on a Linux machine, typing into a
+// virtual keyboard or onto standard output.
 //
 // The host is the handheld's kernel and runs the keyboard's link as the
-// handheld does (keyboards/link.h): serial data and RepeatTimer expiries go
-// to the model's decoders; what they post becomes key strokes. The
-// handheld's idle close and its LinkTimer beat mean nothing here and are
-// left out.
+// handheld does (keyboards/link.h). In key mode, the default, each byte goes
+// through the model's byte protocol and each key it names is a Linux key by
+// the keymap (host/key_mode.h). With --keypad, serial data and RepeatTimer
+// expiries go to the model's decoders, and what they post becomes key
+// strokes, as the handheld's applications would receive it. The handheld's
+// idle close and its LinkTimer beat mean nothing here and are left out.
 
-#include <fcntl.h>
 #include <grp.h>
+#include <linux/input-event-codes.h>
 #include <poll.h>
 #include <sys/signalfd.h>
 #include <sys/stat.h>
@@ -20,13 +21,19 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <iterator>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "host/clock.h"
+#include "host/key_mode.h"
 #include "host/key_output.h"
+#include "host/key_strokes.h"
+#include "host/keymap.h"
+#include "host/linux_keys.h"
 #include "host/recording.h"
 #include "host/serial_port.h"
 #include "host/trace.h"
@@ -37,21 +44,32 @@
 namespace {
 
 constexpr const char* usage =
-    "usage: clavenet-attach [--model NAME] [--print | --uinput] [--trace] [--record FILE] DEVICE";
+    "usage: clavenet-attach [--model NAME] [--keypad | --keymap FILE] [--print | --uinput] [--hold-limit SECONDS] "
+    "[--trace] [--record FILE] DEVICE\n"
+    "       clavenet-attach [--model NAME] [--keymap FILE] --print-keymap";
 // After "--model NAME    the keyboard: " and the list of models.
 constexpr const char* help =
+    "  --keymap FILE   what keys are on Linux: lines of FILE replace the model's own (docs/attach.md)\n"
+    "  --print-keymap  write the model's keymap, with FILE's lines, to standard output and stop\n"
+    "  --keypad        type what the handheld's decoders post instead of one Linux key a key\n"
     "  --uinput        type into a virtual keyboard made through /dev/uinput (the default)\n"
-    "  --print         print the keys typed on standard output instead\n"
-    "  --trace         the bytes received and the messages posted, on standard error\n"
+    "  --print         print what is typed on standard output instead\n"
+    "  --hold-limit SECONDS\n"
+    "                  a key held this long with no byte from the keyboard is let go, its break\n"
+    "                  taken as lost (default 5; 0: never)\n"
+    "  --trace         the bytes received and the keys or messages they became, on standard error\n"
     "  --record FILE   write the session to FILE as a clavenet-sim script\n"
     "  DEVICE          the serial port the keyboard is on, e.g. /dev/ttyUSB0\n"
-    "Runs until SIGINT, SIGTERM or SIGHUP. See docs/attach.md.\n";
+    "Runs until SIGINT, SIGTERM or SIGHUP, with every key let go. See docs/attach.md.\n";
 
 constexpr int RunFailure = 1;
 constexpr int UsageFailure = 2;
 
 // How often a device that went away is looked for again: 200 ms.
 constexpr std::uint64_t ReplugCheckTicks = 20;
+// How long a keyboard has to answer its wake-up: 1 s.
+constexpr std::uint64_t WakeReplyTicks = 100;
+constexpr std::uint64_t TicksPerSecond = 100;
 
 [[noreturn]] void Fail(int status, const std::string& message) {
     std::fprintf(stderr, "clavenet-attach: %s\n", message.c_str());
@@ -62,8 +80,12 @@ constexpr std::uint64_t ReplugCheckTicks = 20;
 
 struct Options {
     KeyboardType model = FlexisKeyboard;
+    bool keypad = false;
+    std::string keymapFile;
+    bool printKeymap = false;
     bool print = false;
     bool uinput = false;
+    std::uint64_t holdLimitTicks = 5 * TicksPerSecond;
     bool trace = false;
     std::string record;
     std::string device;
@@ -84,6 +106,15 @@ KeyboardType ParseModel(const std::string& name) {
     Fail(UsageFailure, "unknown model '" + name + "': the models are " + ModelList());
 }
 
+std::uint64_t ParseSeconds(const std::string& text, const std::string& flag) {
+    char* end = nullptr;
+    const unsigned long seconds = std::strtoul(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || text[0] == '-' || seconds > 86400) {
+        UsageError(flag + " takes whole seconds from 0 to 86400, not '" + text + "'");
+    }
+    return seconds * TicksPerSecond;
+}
+
 Options ParseOptions(int argc, char** argv) {
     Options options;
     const auto value = [&](int& i, const std::string& argument, const std::string& flag) -> std::string {
@@ -95,16 +126,27 @@ Options ParseOptions(int argc, char** argv) {
         }
         return argv[++i];
     };
+    const auto is = [](const std::string& argument, const std::string& flag) {
+        return argument == flag || argument.rfind(flag + "=", 0) == 0;
+    };
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
         if (argument == "--help" || argument == "-h") {
             std::printf("%s\n  --model NAME    the keyboard: %s (the first is the default)\n%s", usage,
                         ModelList().c_str(), help);
             std::exit(0);
-        } else if (argument == "--model" || argument.rfind("--model=", 0) == 0) {
+        } else if (is(argument, "--model")) {
             options.model = ParseModel(value(i, argument, "--model"));
-        } else if (argument == "--record" || argument.rfind("--record=", 0) == 0) {
+        } else if (is(argument, "--keymap")) {
+            options.keymapFile = value(i, argument, "--keymap");
+        } else if (is(argument, "--record")) {
             options.record = value(i, argument, "--record");
+        } else if (is(argument, "--hold-limit")) {
+            options.holdLimitTicks = ParseSeconds(value(i, argument, "--hold-limit"), "--hold-limit");
+        } else if (argument == "--print-keymap") {
+            options.printKeymap = true;
+        } else if (argument == "--keypad") {
+            options.keypad = true;
         } else if (argument == "--print") {
             options.print = true;
         } else if (argument == "--uinput") {
@@ -122,10 +164,33 @@ Options ParseOptions(int argc, char** argv) {
     if (options.print && options.uinput) {
         UsageError("--print and --uinput exclude each other");
     }
-    if (options.device.empty()) {
+    if (options.keypad && !options.keymapFile.empty()) {
+        UsageError("--keymap is for key mode; --keypad types what the decoders post");
+    }
+    if (options.device.empty() && !options.printKeymap) {
         UsageError("no DEVICE given");
     }
     return options;
+}
+
+// The model's keymap with the user's lines; a fault in them ends the run
+// before anything starts.
+host::Keymap LoadKeymap(const Options& options) {
+    host::Keymap keymap = host::DefaultKeymap(options.model);
+    if (options.keymapFile.empty()) {
+        return keymap;
+    }
+    std::ifstream file(options.keymapFile);
+    std::ostringstream text;
+    text << file.rdbuf();
+    if (!file) {
+        Fail(UsageFailure, "cannot read " + options.keymapFile + ": " + std::strerror(errno));
+    }
+    if (const auto fault = host::ReadKeymap(text.str(), options.keymapFile, options.model, keymap)) {
+        std::fprintf(stderr, "%s\n", fault->c_str());
+        std::exit(UsageFailure);
+    }
+    return keymap;
 }
 
 // The group that may open the device, as the system names it.
@@ -137,6 +202,13 @@ std::string GroupOf(const std::string& path) {
         }
     }
     return "dialout";
+}
+
+std::string ProcessName(int pid) {
+    std::ifstream comm("/proc/" + std::to_string(pid) + "/comm");
+    std::string name;
+    std::getline(comm, name);
+    return name.empty() ? "a process" : name;
 }
 
 std::string PortFailureMessage(const std::string& device, host::PortFailure failure) {
@@ -151,6 +223,12 @@ std::string PortFailureMessage(const std::string& device, host::PortFailure fail
         return device + ": permission denied; add yourself to the group '" + group + "' (sudo usermod -aG " + group +
                " $USER, then log in again) or install the udev rule in docs/attach.md";
     }
+    case host::PortProblem::InUse:
+        return device + ": in use by " +
+               (failure.holder != 0
+                    ? ProcessName(failure.holder) + " (process " + std::to_string(failure.holder) + ")"
+                    : std::string("another program")) +
+               "; one program at a time can read a keyboard";
     case host::PortProblem::None:
     case host::PortProblem::Other: break;
     }
@@ -169,6 +247,25 @@ std::string UinputFailureMessage(host::UinputKeyboard::Failure failure) {
     return path + ": cannot make a virtual keyboard: " + std::strerror(failure.error) + "; " + usePrint;
 }
 
+// What the virtual keyboard says it is: a keyboard udev tags as one (every
+// key from KEY_ESC to KEY_S), with every key the mode can send.
+host::VirtualKeyboardIdentity IdentityFor(const Options& options, const host::Keymap& keymap) {
+    host::VirtualKeyboardIdentity identity{host::VirtualKeyboardName(keyboardNames[options.model]), options.device,
+                                           {}, !options.keypad};
+    for (std::uint16_t code = KEY_ESC; code <= KEY_S; ++code) {
+        identity.keys.insert(code);
+    }
+    if (options.keypad) {
+        for (const std::uint16_t code : host::HostKeyCodes()) {
+            identity.keys.insert(code);
+        }
+    } else {
+        identity.keys.merge(keymap.Codes());
+        identity.keys.insert(KEY_LEFTSHIFT);  // for a layer's shifted symbols
+    }
+    return identity;
+}
+
 // SIGINT, SIGTERM and SIGHUP arrive as readable data rather than
 // interrupting a decoder half-way.
 int CatchStopSignals() {
@@ -182,10 +279,22 @@ int CatchStopSignals() {
     return signalfd(-1, &stopSignals, SFD_CLOEXEC);
 }
 
+std::string KeyNames(const std::vector<std::uint16_t>& codes) {
+    std::string names;
+    for (const std::uint16_t code : codes) {
+        names += (names.empty() ? "" : ", ") + std::string(host::LinuxKeyName(code));
+    }
+    return names;
+}
+
 class Attachment {
 public:
-    Attachment(const Options& options, host::KeyOutput& output, host::Recording& recording)
-        : options_(options), output_(output), recording_(recording) {}
+    Attachment(const Options& options, const host::Keymap& keymap, host::KeyOutput& output,
+               host::Recording& recording)
+        : options_(options), output_(output), recording_(recording), keyMode_(keymap, output) {}
+
+    // After the port first opened at tick `now`.
+    void Started(std::uint64_t now) { Connected(now); }
 
     // Runs until a stop signal; the tick at which it stopped.
     std::uint64_t Run(int stopSignals) {
@@ -202,6 +311,8 @@ public:
             if (waitFor[1].revents != 0) {
                 OnSerial(now);
             }
+            CheckHeldKeys(now);
+            CheckWakeReply(now);
             if (linkOpen == 0 && now >= nextReplugCheck_) {
                 Reconnect(now);
             }
@@ -212,7 +323,7 @@ public:
     }
 
     void Stop(std::uint64_t now) {
-        output_.ReleaseAll();
+        LetGoOfEveryKey();
         if (linkOpen != 0) {
             EndLink();
         }
@@ -222,11 +333,24 @@ public:
 private:
     int Timeout() const {
         std::optional<std::uint64_t> wake = host::NextTimerDue();
-        if (linkOpen == 0 && (!wake || nextReplugCheck_ < *wake)) {
-            wake = nextReplugCheck_;
+        const auto sooner = [&wake](std::uint64_t tick) {
+            if (!wake || tick < *wake) {
+                wake = tick;
+            }
+        };
+        if (linkOpen == 0) {
+            sooner(nextReplugCheck_);
+        }
+        if (HoldLimited() && !keyMode_.KeysDown().empty()) {
+            sooner(lastByteTick_ + options_.holdLimitTicks);
+        }
+        if (wakeReplyDue_) {
+            sooner(*wakeReplyDue_);
         }
         return wake ? static_cast<int>(host::TimeUntil(*wake).count()) : -1;
     }
+
+    bool HoldLimited() const { return !options_.keypad && options_.holdLimitTicks != 0; }
 
     void OnTimer(std::int32_t timer) {
         if (timer == RepeatTimer && linkOpen != 0) {
@@ -239,14 +363,21 @@ private:
         case host::Reception::Bytes:
             host::TraceCall("Serial", host::HexBytes(received_));
             recording_.Serial(now, received_);
-            OnLinkSerialData(options_.model);
+            lastByteTick_ = now;
+            LookForWakeReply();
+            if (options_.keypad) {
+                OnLinkSerialData(options_.model);
+            } else {
+                TypeKeys();
+            }
             break;
         case host::Reception::Nothing:
             break;
         case host::Reception::HangUp:
-            output_.ReleaseAll();
+            LetGoOfEveryKey();
             EndLink();
             recording_.KeyboardOff(now);
+            wakeReplyDue_.reset();
             nextReplugCheck_ = now + ReplugCheckTicks;
             std::fprintf(stderr, "clavenet-attach: %s is gone; every key is up, waiting for it to come back\n",
                          options_.device.c_str());
@@ -254,33 +385,111 @@ private:
         }
     }
 
-    void Reconnect(std::uint64_t now) {
-        nextReplugCheck_ = now + ReplugCheckTicks;
-        // Tried quietly first: the port's own opening is traced, and a
-        // device that is there but refuses would fill the trace.
-        const int probe = open(options_.device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-        if (probe < 0) {
-            if (errno != ENOENT && !refusalTold_) {
-                refusalTold_ = true;
-                std::fprintf(stderr, "clavenet-attach: %s is back but cannot be opened (%s); trying again\n",
-                             options_.device.c_str(), std::strerror(errno));
+    // Key mode: each byte through the model's protocol, each key it names
+    // through the keymap.
+    void TypeKeys() {
+        for (int byte = CommReadChar(); byte >= 0; byte = CommReadChar()) {
+            const KeyEvent event = byteProtocols[options_.model](static_cast<std::uint8_t>(byte), framing_);
+            if (event.key != NoKey) {
+                host::TraceCall("Key", " " + host::KeyNumberText(event.key) +
+                                           (event.transition == KeyTransition::Break ? " break" : " make"));
             }
+            keyMode_.Handle(event);
+        }
+    }
+
+    void LetGoOfEveryKey() {
+        keyMode_.ReleaseAll();
+        output_.ReleaseAll();
+    }
+
+    // A key whose break never came would repeat for good.
+    void CheckHeldKeys(std::uint64_t now) {
+        if (!HoldLimited() || now < lastByteTick_ + options_.holdLimitTicks) {
             return;
         }
-        close(probe);
+        const std::vector<std::uint16_t> down = keyMode_.KeysDown();
+        if (down.empty()) {
+            return;
+        }
+        std::fprintf(stderr,
+                     "clavenet-attach: %s held for %llu s with no byte from the keyboard: let go, its break taken as "
+                     "lost\n",
+                     KeyNames(down).c_str(), static_cast<unsigned long long>(options_.holdLimitTicks / TicksPerSecond));
+        LetGoOfEveryKey();
+    }
+
+    // The link is up at tick `now`: a new keyboard's framing, and its answer
+    // to the wake-up awaited where it gives one.
+    void Connected(std::uint64_t now) {
+        framing_ = {};
+        lastByteTick_ = now;
+        replyMatched_ = 0;
+        if (wakeReplies[options_.model].size != 0) {
+            wakeReplyDue_ = now + WakeReplyTicks;
+        }
+    }
+
+    // The answer is looked for, not taken out: the protocols name no key in it.
+    void LookForWakeReply() {
+        const WakeReply& reply = wakeReplies[options_.model];
+        if (!wakeReplyDue_) {
+            return;
+        }
+        for (const std::uint8_t byte : received_) {
+            replyMatched_ = byte == reply.bytes[replyMatched_] ? replyMatched_ + 1 : byte == reply.bytes[0] ? 1 : 0;
+            if (replyMatched_ == reply.size) {
+                std::fprintf(stderr, "clavenet-attach: the %s keyboard answered its wake-up (%s)\n",
+                             keyboardNames[options_.model],
+                             host::HexBytes({reply.bytes, reply.bytes + reply.size}).substr(1).c_str());
+                wakeReplyDue_.reset();
+                return;
+            }
+        }
+    }
+
+    void CheckWakeReply(std::uint64_t now) {
+        if (wakeReplyDue_ && now >= *wakeReplyDue_) {
+            wakeReplyDue_.reset();
+            std::fprintf(stderr,
+                         "clavenet-attach: no answer from the %s keyboard to its wake-up within 1 s; is it plugged in "
+                         "and powered (DTR)?\n",
+                         keyboardNames[options_.model]);
+        }
+    }
+
+    // The device is opened once it is there again, and only then: an open
+    // that fails for another reason is told once and tried again quietly.
+    void Reconnect(std::uint64_t now) {
+        nextReplugCheck_ = now + ReplugCheckTicks;
+        if (access(options_.device.c_str(), F_OK) != 0) {
+            return;
+        }
         StartLink(options_.model);
         if (linkOpen == 0) {
+            if (!refusalTold_) {
+                refusalTold_ = true;
+                std::fprintf(stderr, "clavenet-attach: %s is back but cannot be used (%s); trying again\n",
+                             options_.device.c_str(),
+                             PortFailureMessage(options_.device, host::LastPortFailure()).c_str());
+            }
             return;
         }
         refusalTold_ = false;
         recording_.KeyboardOn(now);
+        Connected(now);
         std::fprintf(stderr, "clavenet-attach: %s is back\n", options_.device.c_str());
     }
 
     const Options& options_;
     host::KeyOutput& output_;
     host::Recording& recording_;
+    host::KeyMode keyMode_;
+    KeyFraming framing_{};
     std::vector<std::uint8_t> received_;
+    std::uint64_t lastByteTick_ = 0;
+    std::optional<std::uint64_t> wakeReplyDue_;
+    std::size_t replyMatched_ = 0;
     bool refusalTold_ = false;
     std::uint64_t nextReplugCheck_ = 0;
 };
@@ -289,6 +498,11 @@ private:
 
 int main(int argc, char** argv) {
     const Options options = ParseOptions(argc, argv);
+    const host::Keymap keymap = LoadKeymap(options);
+    if (options.printKeymap) {
+        std::fputs(host::WriteKeymap(keymap, options.model).c_str(), stdout);
+        return 0;
+    }
     const int stopSignals = CatchStopSignals();
     if (stopSignals < 0) {
         Fail(RunFailure, std::string("cannot wait for the signals that stop it: ") + std::strerror(errno));
@@ -306,11 +520,12 @@ int main(int argc, char** argv) {
     }
 
     std::unique_ptr<host::KeyOutput> output;
+    const host::VirtualKeyboardIdentity identity = IdentityFor(options, keymap);
     if (options.print) {
         output = std::make_unique<host::PrintedKeys>();
     } else {
         auto keyboard = std::make_unique<host::UinputKeyboard>();
-        if (const auto failure = keyboard->Create()) {
+        if (const auto failure = keyboard->Create(identity)) {
             EndLink();
             Fail(RunFailure, UinputFailureMessage(*failure));
         }
@@ -329,12 +544,14 @@ int main(int argc, char** argv) {
     const std::string modelName = keyboardScriptNames[options.model];
     recording.Start(modelName, options.device);
     recording.KeyboardOn(openedAt);
-    const std::string keysGoTo = options.print ? std::string("standard output")
-                                               : std::string("the virtual keyboard \"") + host::virtualKeyboardName + "\"";
-    std::fprintf(stderr, "clavenet-attach: reading a %s keyboard on %s at %d baud; keys go to %s\n",
-                 modelName.c_str(), options.device.c_str(), lineSettings[options.model].baud, keysGoTo.c_str());
+    const std::string keysGoTo =
+        options.print ? std::string("standard output") : "the virtual keyboard \"" + identity.name + "\"";
+    std::fprintf(stderr, "clavenet-attach: reading a %s keyboard on %s at %d baud; %s go to %s\n", modelName.c_str(),
+                 options.device.c_str(), lineSettings[options.model].baud,
+                 options.keypad ? "the decoders' keypad messages" : "its keys", keysGoTo.c_str());
 
-    Attachment attachment(options, *output, recording);
+    Attachment attachment(options, keymap, *output, recording);
+    attachment.Started(host::CurrentTick());
     attachment.Stop(attachment.Run(stopSignals));
     return 0;
 }

@@ -1,8 +1,10 @@
+// The keypad road's end: what the decoders post, and the hot keys of the
+// ribbon and power-off, as keys on the host.
 #include "host/key_output.h"
 
-#include <cstdio>
 #include <string>
 
+#include "host/key_strokes.h"
 #include "host/trace.h"
 #include "platform/kernel.h"
 #include "platform/ribbon.h"
@@ -17,16 +19,7 @@ constexpr TaskId hostTask = 2;
 KeyOutput* keyOutput = nullptr;
 const char* selectedApplication = nullptr;
 
-void Print(std::string_view text) {
-    std::fwrite(text.data(), 1, text.size(), stdout);
-    std::fflush(stdout);
-}
-
 }  // namespace
-
-void PrintedKeys::Type(const HostKey& key) { Print(key.printed); }
-
-void PrintedKeys::HandheldOnly(std::string_view name) { Print("<" + std::string(name) + ">"); }
 
 void SendKeysTo(KeyOutput* output) { keyOutput = output; }
 
@@ -36,6 +29,7 @@ extern "C" {
 
 TaskId RIM_CALL RimGetForegroundApp() { return host::hostTask; }
 
+// The keypad road: each message one stroke; nothing stays down after it.
 int RIM_CALL RimPostMessage(TaskId task, OsMessage* message) {
     // The task as the simulated handheld names its application in front.
     host::TraceCall("RimPostMessage",
@@ -43,7 +37,10 @@ int RIM_CALL RimPostMessage(TaskId task, OsMessage* message) {
                                                  message->reserved1, message->reserved2, message->data0,
                                                  message->data1}));
     if (const auto key = host::HostKeyFor(*message); key && task == host::hostTask && host::keyOutput != nullptr) {
-        host::keyOutput->Type(*key);
+        for (const host::KeyTransitionEvent& transition : host::StrokeTransitions(*key)) {
+            host::keyOutput->Key(transition.code, transition.down);
+        }
+        host::keyOutput->ReleaseAll();
     }
     return 1;
 }

@@ -1,0 +1,15 @@
+# Writes OUTPUT: the keymap files given in KEYMAPS (paths joined by |), each
+# as a raw string under the name of its file, for host/default_keymaps.cpp.
+string(REPLACE "|" ";" keymaps "${KEYMAPS}")
+set(rows "")
+foreach(keymap IN LISTS keymaps)
+    get_filename_component(model ${keymap} NAME_WE)
+    file(READ ${keymap} text)
+    if(text MATCHES "\\)keymap\"")
+        message(FATAL_ERROR "${keymap} holds the raw string's end marker")
+    endif()
+    string(APPEND rows "    {\"${model}\", R\"keymap(${text})keymap\"},\n")
+endforeach()
+file(WRITE ${OUTPUT}.new "// Made by host/default_keymaps.cmake from host/keymaps/.\n{\n${rows}}\n")
+file(COPY_FILE ${OUTPUT}.new ${OUTPUT} ONLY_IF_DIFFERENT)
+file(REMOVE ${OUTPUT}.new)
