@@ -4,6 +4,15 @@
 
 namespace host {
 
+std::set<std::uint16_t> KeyModeKeys(const Keymap& keymap) {
+    std::set<std::uint16_t> keys = keymap.Codes();
+    for (std::uint16_t code = KEY_ESC; code <= KEY_S; ++code) {
+        keys.insert(code);
+    }
+    keys.insert(KEY_LEFTSHIFT);  // for a layer's shifted symbols
+    return keys;
+}
+
 void KeyMode::Handle(KeyEvent event) {
     if (event.key == NoKey) {
         return;

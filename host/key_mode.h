@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <map>
+#include <set>
 #include <vector>
 
 #include "host/key_output.h"
@@ -15,6 +16,10 @@
 #include "keyboards/byte_protocol.h"
 
 namespace host {
+
+// Every Linux key key mode may send with `keymap`, and those a keyboard must
+// have for udev to take it for one (KEY_ESC to KEY_S).
+std::set<std::uint16_t> KeyModeKeys(const Keymap& keymap);
 
 class KeyMode {
 public:

@@ -146,9 +146,13 @@ std::set<std::uint16_t> Keymap::Codes() const {
 }
 
 // A key is what a byte names on its own, or after one byte that names none
-// (a prefix, such as the Happy Hacking's 0xE0).
+// (a prefix, such as the Happy Hacking's 0xE0). Worked out once a model.
 std::set<KeyNumber> KeysOf(KeyboardType type) {
-    std::set<KeyNumber> keys;
+    static std::map<KeyboardType, std::set<KeyNumber>> known;
+    if (const auto found = known.find(type); found != known.end()) {
+        return found->second;
+    }
+    std::set<KeyNumber>& keys = known[type];
     for (int first = 0; first <= 0xFF; ++first) {
         KeyFraming framing{};
         const KeyEvent event = byteProtocols[type](static_cast<std::uint8_t>(first), framing);

@@ -82,6 +82,7 @@ public:
     Adapter& operator=(const Adapter&) = delete;
 
     const std::string& Path() const { return path_; }
+    int Master() const { return master_; }
 
     void Send(const std::vector<std::uint8_t>& bytes) const {
         ASSERT_EQ(write(master_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
@@ -193,6 +194,7 @@ public:
     }
 
     bool Running() const { return pid_ > 0 && waitpid(pid_, nullptr, WNOHANG) == 0; }
+    pid_t Pid() const { return pid_; }
 
     std::string output;
     std::string errors;
@@ -299,6 +301,83 @@ TEST_F(AttachTest, FlexisHotKeysAndKeysThatAreNoCharactersArePrintedByName) {
     EXPECT_TRUE(attach.AwaitOutput([&] { return attach.output.size() >= printed.size(); }));
     EXPECT_EQ(attach.Stop(SIGTERM), 0);
     EXPECT_EQ(attach.output, printed);
+}
+
+// Key mode's keys as --print shows them: chords by name, the keys a PS/2
+// keyboard has beyond the handheld's table, a key the keymap gives nothing.
+TEST_F(AttachTest, KeyModePrintsChordsAndKeysByName) {
+    Adapter adapter;
+    Attach attach({"--print", "--model", "happy-hacking", adapter.Path()});
+    ASSERT_TRUE(adapter.AwaitRawLine().has_value());
+    // Ctrl+c, Alt+Tab, Shift+Tab, Escape, F11, the right Alt with Tab, 0x00.
+    adapter.Send({0x14, 0x21, 0xF0, 0x21, 0xF0, 0x14, 0x11, 0x0D, 0xF0, 0x0D, 0xF0, 0x11, 0x12, 0x0D, 0xF0, 0x0D,
+                  0xF0, 0x12, 0x76, 0xF0, 0x76, 0x78, 0xF0, 0x78, 0xE0, 0x11, 0x0D, 0xF0, 0x0D, 0xE0, 0xF0, 0x11,
+                  0x00, 0xF0, 0x00});
+    const std::string printed = "<Ctrl+c><Alt+Tab><Shift+Tab><Escape><F11><Alt+Tab><key 0x00>";
+    EXPECT_TRUE(attach.AwaitOutput([&] { return attach.output.size() >= printed.size(); }));
+    EXPECT_EQ(attach.Stop(SIGTERM), 0);
+    EXPECT_EQ(attach.output, printed);
+}
+
+// A keymap file's lines replace the model's; a fault in one ends the run
+// before the port is touched.
+TEST_F(AttachTest, AKeymapFileRemapsKeysAndAFaultInItStopsEverything) {
+    const std::filesystem::path keymap = directory / "mine.keymap";
+    std::ofstream(keymap) << "# a on b, Caps Lock as Control\n0x1c KEY_B\n0x58 KEY_LEFTCTRL  # mine\n";
+    {
+        Adapter adapter;
+        Attach attach({"--print", "--model", "happy-hacking", "--keymap", keymap.string(), adapter.Path()});
+        ASSERT_TRUE(adapter.AwaitRawLine().has_value());
+        adapter.Send({0x1C, 0xF0, 0x1C, 0x58, 0x21, 0xF0, 0x21, 0xF0, 0x58});
+        EXPECT_TRUE(attach.AwaitOutput([&] { return attach.output.size() >= 9; }));
+        EXPECT_EQ(attach.Stop(SIGTERM), 0);
+        EXPECT_EQ(attach.output, "b<Ctrl+c>");
+    }
+    Attach printing({"--model", "happy-hacking", "--keymap", keymap.string(), "--print-keymap"});
+    EXPECT_EQ(printing.Wait(), 0);
+    EXPECT_NE(printing.output.find("\n0x1c    KEY_B"), std::string::npos) << printing.output;
+    EXPECT_NE(printing.output.find("\n0x58    KEY_LEFTCTRL                                                    # mine\n"),
+              std::string::npos);
+
+    std::ofstream(keymap) << "0x1c KEY_B\n0x1d KEY_NOSUCH\n";
+    Adapter adapter;
+    Attach attach({"--print", "--model", "happy-hacking", "--keymap", keymap.string(), adapter.Path()});
+    EXPECT_EQ(attach.Wait(), 2);
+    EXPECT_EQ(attach.errors, keymap.string() +
+                                 ":2: unknown key 'KEY_NOSUCH' (a name of linux/input-event-codes.h such as KEY_ESC, "
+                                 "shift+ one, fn, num or none)\n");
+    termios line{};
+    ASSERT_EQ(tcgetattr(adapter.Master(), &line), 0);
+    EXPECT_NE(line.c_lflag & ICANON, 0u) << "the port was set up";
+}
+
+// A key whose break is lost would repeat for good: let go after the limit.
+TEST_F(AttachTest, AKeyHeldPastTheLimitWithNoByteIsLetGo) {
+    Adapter adapter;
+    Attach attach({"--print", "--hold-limit", "1", "--model", "happy-hacking", adapter.Path()});
+    ASSERT_TRUE(adapter.AwaitRawLine().has_value());
+    adapter.Send({0x14});
+    ASSERT_TRUE(attach.AwaitErrors(
+        "KEY_LEFTCTRL held for 1 s with no byte from the keyboard: let go, its break taken as lost\n"));
+    adapter.Send({0x21, 0xF0, 0x21});
+    EXPECT_TRUE(attach.AwaitOutput([&] { return !attach.output.empty(); }));
+    EXPECT_EQ(attach.Stop(SIGTERM), 0);
+    EXPECT_EQ(attach.output, "c");
+}
+
+// Two programs on one port would share its keystrokes between them.
+TEST_F(AttachTest, ASecondInstanceCannotTakeAPortInUse) {
+    Adapter adapter;
+    Attach first({"--print", "--model", "gotype", adapter.Path()});
+    ASSERT_TRUE(first.AwaitErrors("keys go to standard output"));
+    Attach second({"--print", "--model", "gotype", adapter.Path()});
+    EXPECT_EQ(second.Wait(), 1);
+    EXPECT_EQ(second.errors, "clavenet-attach: " + adapter.Path() + ": in use by clavenet-attach (process " +
+                                 std::to_string(first.Pid()) + "); one program at a time can read a keyboard\n");
+    EXPECT_TRUE(first.Running());
+    adapter.Send(TypedBytes(GoTypeKeyboard, "ok"));
+    EXPECT_TRUE(first.AwaitOutput([&] { return first.output == "ok"; }));
+    EXPECT_EQ(first.Stop(SIGTERM), 0);
 }
 
 TEST_F(AttachTest, EveryStopSignalEndsTheRunWithStatusZero) {
@@ -556,7 +635,7 @@ std::unique_ptr<libevdev, decltype(&libevdev_free)> FindVirtualKeyboard() {
             const int descriptor = open(entry.path().c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
             libevdev* device = nullptr;
             if (descriptor >= 0 && libevdev_new_from_fd(descriptor, &device) == 0 &&
-                std::string(libevdev_get_name(device)) == "Clavenet keyboard" &&
+                std::string(libevdev_get_name(device)) == "Clavenet Flexis keyboard" &&
                 libevdev_grab(device, LIBEVDEV_GRAB) == 0) {
                 return {device, &libevdev_free};
             }
@@ -576,10 +655,17 @@ TEST_F(AttachTest, KeysArriveAtTheVirtualKeyboard) {
     }
     Adapter adapter;
     Attach attach({"--model", "flexis", adapter.Path()});
-    ASSERT_TRUE(attach.AwaitErrors("keys go to the virtual keyboard"));
+    ASSERT_TRUE(attach.AwaitErrors("keys go to the virtual keyboard \"Clavenet Flexis keyboard\""));
     const auto device = FindVirtualKeyboard();
     ASSERT_NE(device, nullptr);
-    EXPECT_FALSE(libevdev_has_event_type(device.get(), EV_REP));
+    // A keyboard as udev and the desktop know one: repeated by the kernel,
+    // every key from Escape to S, on the port it is attached to.
+    EXPECT_TRUE(libevdev_has_event_type(device.get(), EV_REP));
+    for (unsigned code = KEY_ESC; code <= KEY_S; ++code) {
+        EXPECT_TRUE(libevdev_has_event_code(device.get(), EV_KEY, code)) << code;
+    }
+    EXPECT_EQ(libevdev_get_id_bustype(device.get()), BUS_RS232);
+    EXPECT_STREQ(libevdev_get_phys(device.get()), adapter.Path().c_str());
     adapter.Send(TypedBytes(0, "Hi\r"));
     // Then the Flexis Delete and Left keys.
     adapter.Send({0xFA, 0x7A, 0xFB, 0x7B});

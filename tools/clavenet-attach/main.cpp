@@ -247,21 +247,19 @@ std::string UinputFailureMessage(host::UinputKeyboard::Failure failure) {
     return path + ": cannot make a virtual keyboard: " + std::strerror(failure.error) + "; " + usePrint;
 }
 
-// What the virtual keyboard says it is: a keyboard udev tags as one (every
-// key from KEY_ESC to KEY_S), with every key the mode can send.
+// What the virtual keyboard says it is: a keyboard udev tags as one, with
+// every key the mode can send.
 host::VirtualKeyboardIdentity IdentityFor(const Options& options, const host::Keymap& keymap) {
     host::VirtualKeyboardIdentity identity{host::VirtualKeyboardName(keyboardNames[options.model]), options.device,
                                            {}, !options.keypad};
-    for (std::uint16_t code = KEY_ESC; code <= KEY_S; ++code) {
-        identity.keys.insert(code);
-    }
     if (options.keypad) {
-        for (const std::uint16_t code : host::HostKeyCodes()) {
+        const std::vector<std::uint16_t> codes = host::HostKeyCodes();
+        identity.keys = {codes.begin(), codes.end()};
+        for (std::uint16_t code = KEY_ESC; code <= KEY_S; ++code) {
             identity.keys.insert(code);
         }
     } else {
-        identity.keys.merge(keymap.Codes());
-        identity.keys.insert(KEY_LEFTSHIFT);  // for a layer's shifted symbols
+        identity.keys = host::KeyModeKeys(keymap);
     }
     return identity;
 }
