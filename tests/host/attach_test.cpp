@@ -51,6 +51,17 @@ constexpr Model models[] = {
     {4, "palm-portable", B9600},
 };
 
+// " 1c f0 1c", as the program writes bytes.
+std::string Hex(const std::vector<std::uint8_t>& bytes) {
+    std::string text;
+    for (const std::uint8_t byte : bytes) {
+        char hex[4];
+        std::snprintf(hex, sizeof hex, " %02x", byte);
+        text += hex;
+    }
+    return text;
+}
+
 std::vector<std::uint8_t> TypedBytes(std::int32_t model, const std::string& text) {
     const sim::Typing typing = sim::TypeOnKeyboard(model, text);
     EXPECT_EQ(typing.missing, 0) << keyboardNames[model] << " cannot type " << text;
@@ -380,11 +391,55 @@ TEST_F(AttachTest, ASecondInstanceCannotTakeAPortInUse) {
     EXPECT_EQ(first.Stop(SIGTERM), 0);
 }
 
+// --detect on each model's bytes, sent only at the model's baud rate (at
+// another, what arrives is taken to be garbled), and on bytes of no model.
+TEST_F(AttachTest, DetectNamesTheModelWhoseProtocolReadsTheWord) {
+    std::mt19937 random(20261209);
+    for (KeyboardType model = -1; model < KeyboardTypeCount; ++model) {
+        SCOPED_TRACE(model < 0 ? "no model" : keyboardNames[model]);
+        Adapter adapter;
+        Attach attach({"--detect", "--listen", "1", adapter.Path()});
+        std::vector<std::uint8_t> noise(12);
+        std::size_t prompts = 0;
+        for (const std::int32_t baud : {9600, 2400, 4800}) {
+            const std::string prompt = "Listening at " + std::to_string(baud) + " baud";
+            if (!attach.AwaitOutput([&] { return attach.output.find(prompt) != std::string::npos; })) {
+                break;
+            }
+            ++prompts;
+            if (model >= 0 && lineSettings[model].baud == baud) {
+                adapter.Send(TypedBytes(model, "clavenet"));
+                break;
+            }
+            for (std::uint8_t& byte : noise) {
+                byte = static_cast<std::uint8_t>(random());
+            }
+            adapter.Send(noise);
+        }
+        const int status = attach.Wait();
+        if (model >= 0) {
+            EXPECT_EQ(status, 0) << attach.output << attach.errors;
+            EXPECT_NE(attach.output.find(std::string(" ") + keyboardNames[model] + " keyboard: clavenet-attach --model " +
+                                         keyboardScriptNames[model] + " " + adapter.Path() + "\n"),
+                      std::string::npos)
+                << attach.output;
+            EXPECT_EQ(attach.output.find("This is", attach.output.find("This is") + 1), std::string::npos);
+        } else {
+            EXPECT_EQ(status, 1);
+            EXPECT_EQ(prompts, 3u);
+            EXPECT_NE(attach.output.find("No model read clavenet in what arrived:\n  at 9600 baud: 12 bytes: "),
+                      std::string::npos)
+                << attach.output;
+            EXPECT_NE(attach.output.find("  at 4800 baud: 12 bytes:" + Hex(noise) + "\n"), std::string::npos);
+        }
+    }
+}
+
 TEST_F(AttachTest, EveryStopSignalEndsTheRunWithStatusZero) {
     for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
         SCOPED_TRACE(strsignal(signal));
         Adapter adapter;
-        Attach attach({"--print", adapter.Path()});
+        Attach attach({"--print", "--model", "gotype", adapter.Path()});
         ASSERT_TRUE(attach.AwaitErrors("keys go to standard output"));
         EXPECT_EQ(attach.Stop(signal), 0);
     }
@@ -531,15 +586,24 @@ TEST_F(AttachTest, EachFailureSaysWhatToDoAndEndsTheRun) {
         models += std::string(name == keyboardScriptNames[0] ? "" : ", ") + name;
     }
     const std::string usage =
-        "usage: clavenet-attach [--model NAME] [--keypad | --keymap FILE] [--print | --uinput] [--hold-limit SECONDS] "
+        "usage: clavenet-attach --model NAME [--keypad | --keymap FILE] [--print | --uinput] [--hold-limit SECONDS] "
         "[--trace] [--record FILE] DEVICE\n"
-        "       clavenet-attach [--model NAME] [--keymap FILE] --print-keymap";
+        "       clavenet-attach --model NAME [--keymap FILE] --print-keymap\n"
+        "       clavenet-attach --detect [--listen SECONDS] DEVICE\n"
+        "       clavenet-attach --version";
     const FailureCase cases[] = {
-        {{"--print", "/dev/ttyNOSUCH7"},
+        {{"--print", "--model", "flexis", "/dev/ttyNOSUCH7"},
          1,
          "/dev/ttyNOSUCH7: no such device; plug the adapter in, or look for its name with ls /dev/ttyUSB* "
          "/dev/serial/by-id/"},
-        {{"--print", file}, 1, file + ": not a tty; give the device of the serial adapter, e.g. /dev/ttyUSB0"},
+        {{"--print", "--model=flexis", file},
+         1,
+         file + ": not a tty; give the device of the serial adapter, e.g. /dev/ttyUSB0"},
+        {{"--print", file},
+         2,
+         "no --model given: name the keyboard (flexis, pocketop, gotype, happy-hacking, palm-portable), or find out "
+         "which it is with clavenet-attach --detect DEVICE; " +
+             usage},
         {{"--frobnicate", file}, 2, "unknown option '--frobnicate'; " + usage},
         {{"--model", "ibm-pc", file}, 2, "unknown model 'ibm-pc': " + models},
         {{"--model"}, 2, "--model needs a value; " + usage},
@@ -561,13 +625,13 @@ TEST_F(AttachTest, EachFailureSaysWhatToDoAndEndsTheRun) {
 TEST_F(AttachTest, TheRecordingIsOpenedOnlyOnceTheKeyboardIsUp) {
     const std::filesystem::path kept = directory / "kept.scn";
     std::ofstream(kept) << "model gotype\n";
-    Attach mistyped({"--print", "--record", kept.string(), "/dev/ttyNOSUCH7"});
+    Attach mistyped({"--print", "--model", "gotype", "--record", kept.string(), "/dev/ttyNOSUCH7"});
     EXPECT_EQ(mistyped.Wait(), 1);
     EXPECT_EQ(ReadFile(kept), "model gotype\n");
 
     Adapter adapter;
     const std::string unwritable = (directory / "no" / "such.scn").string();
-    Attach attach({"--print", "--record", unwritable, adapter.Path()});
+    Attach attach({"--print", "--model", "gotype", "--record", unwritable, adapter.Path()});
     EXPECT_EQ(attach.Wait(), 1);
     // After the notice that a pseudo-terminal has no modem lines.
     EXPECT_TRUE(attach.errors.ends_with("\nclavenet-attach: cannot write " + unwritable + ": No such file or directory\n"))
@@ -594,7 +658,7 @@ TEST_F(AttachTest, APortWithoutPermissionNamesTheGroupToJoin) {
     std::filesystem::copy_file(CLAVENET_ATTACH, copy);
     std::filesystem::permissions(directory, std::filesystem::perms::all & ~std::filesystem::perms::others_write &
                                                 ~std::filesystem::perms::group_write);
-    Attach attach({"--print", adapter.Path()}, [root] {
+    Attach attach({"--print", "--model", "gotype", adapter.Path()}, [root] {
         if (root && (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)) {
             _exit(126);
         }
@@ -615,7 +679,7 @@ TEST_F(AttachTest, WithoutUinputItSuggestsPrinting) {
         GTEST_SKIP() << "/dev/uinput exists here";
     }
     Adapter adapter;
-    Attach attach({adapter.Path()});
+    Attach attach({"--model", "gotype", adapter.Path()});
     EXPECT_EQ(attach.Wait(), 1);
     EXPECT_NE(attach.errors.find("clavenet-attach: /dev/uinput: no such device; load the uinput module (sudo modprobe "
                                  "uinput), or use --print to see the keys on standard output\n"),

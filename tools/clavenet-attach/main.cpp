@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "host/clock.h"
+#include "host/detect.h"
 #include "host/key_mode.h"
 #include "host/key_output.h"
 #include "host/key_strokes.h"
@@ -44,12 +45,17 @@
 namespace {
 
 constexpr const char* usage =
-    "usage: clavenet-attach [--model NAME] [--keypad | --keymap FILE] [--print | --uinput] [--hold-limit SECONDS] "
+    "usage: clavenet-attach --model NAME [--keypad | --keymap FILE] [--print | --uinput] [--hold-limit SECONDS] "
     "[--trace] [--record FILE] DEVICE\n"
-    "       clavenet-attach [--model NAME] [--keymap FILE] --print-keymap";
+    "       clavenet-attach --model NAME [--keymap FILE] --print-keymap\n"
+    "       clavenet-attach --detect [--listen SECONDS] DEVICE\n"
+    "       clavenet-attach --version";
 // After "--model NAME    the keyboard: " and the list of models.
 constexpr const char* help =
-    "  --keymap FILE   what keys are on Linux: lines of FILE replace the model's own (docs/attach.md)\n"
+    "  --detect        find out which model is on DEVICE: type the word it shows, at each baud rate\n"
+    "  --listen SECONDS  how long --detect listens at each baud rate (default 10)\n"
+    "  --keymap FILE   what keys are on Linux: lines of FILE replace the model's own (docs/attach.md;\n"
+    "                  the models' own are in " CLAVENET_KEYMAP_DIRECTORY ")\n"
     "  --print-keymap  write the model's keymap, with FILE's lines, to standard output and stop\n"
     "  --keypad        type what the handheld's decoders post instead of one Linux key a key\n"
     "  --uinput        type into a virtual keyboard made through /dev/uinput (the default)\n"
@@ -79,7 +85,9 @@ constexpr std::uint64_t TicksPerSecond = 100;
 [[noreturn]] void UsageError(const std::string& problem) { Fail(UsageFailure, problem + "; " + usage); }
 
 struct Options {
-    KeyboardType model = FlexisKeyboard;
+    KeyboardType model = -1;
+    bool detect = false;
+    std::uint64_t listenTicks = 10 * TicksPerSecond;
     bool keypad = false;
     std::string keymapFile;
     bool printKeymap = false;
@@ -132,9 +140,15 @@ Options ParseOptions(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
         if (argument == "--help" || argument == "-h") {
-            std::printf("%s\n  --model NAME    the keyboard: %s (the first is the default)\n%s", usage,
-                        ModelList().c_str(), help);
+            std::printf("%s\n  --model NAME    the keyboard: %s\n%s", usage, ModelList().c_str(), help);
             std::exit(0);
+        } else if (argument == "--version") {
+            std::printf("clavenet-attach %s\n", CLAVENET_VERSION);
+            std::exit(0);
+        } else if (argument == "--detect") {
+            options.detect = true;
+        } else if (is(argument, "--listen")) {
+            options.listenTicks = ParseSeconds(value(i, argument, "--listen"), "--listen");
         } else if (is(argument, "--model")) {
             options.model = ParseModel(value(i, argument, "--model"));
         } else if (is(argument, "--keymap")) {
@@ -169,6 +183,10 @@ Options ParseOptions(int argc, char** argv) {
     }
     if (options.device.empty() && !options.printKeymap) {
         UsageError("no DEVICE given");
+    }
+    if (options.model < 0 && !options.detect) {
+        UsageError("no --model given: name the keyboard (" + ModelList() + "), or find out which it is with "
+                   "clavenet-attach --detect DEVICE");
     }
     return options;
 }
@@ -492,21 +510,87 @@ private:
     std::uint64_t nextReplugCheck_ = 0;
 };
 
+// Listens at each baud rate the models use while the user types the word,
+// and names the model whose byte protocol reads it there.
+int Detect(const Options& options, int stopSignals) {
+    host::UseSerialDevice(options.device);
+    std::string received;
+    for (const std::int32_t baud : host::ModelBauds()) {
+        // Opened as the model at this rate that needs the most: a Palm
+        // Portable is woken only by its pulse.
+        KeyboardType opening = -1;
+        std::string names;
+        for (KeyboardType type = 0; type < KeyboardTypeCount; ++type) {
+            if (lineSettings[type].baud == baud) {
+                names += (names.empty() ? "" : ", ") + std::string(keyboardNames[type]);
+                if (opening < 0 || lineSettings[type].afterOpen == AfterOpen::PulseDsr) {
+                    opening = type;
+                }
+            }
+        }
+        host::AdvanceTo(host::ClockTicks());
+        StartLink(opening);
+        if (linkOpen == 0) {
+            Fail(RunFailure, PortFailureMessage(options.device, host::LastPortFailure()));
+        }
+        std::printf("Listening at %d baud (%s): type %s on the keyboard\n", baud, names.c_str(),
+                    std::string(host::detectionWord).c_str());
+        std::fflush(stdout);
+        std::vector<std::uint8_t> bytes;
+        std::vector<std::uint8_t> burst;
+        const std::uint64_t until = host::ClockTicks() + options.listenTicks;
+        std::vector<KeyboardType> found;
+        while (found.empty() && host::ClockTicks() < until) {
+            pollfd waitFor[] = {{stopSignals, POLLIN, 0}, {host::SerialDescriptor(), POLLIN, 0}};
+            poll(waitFor, std::size(waitFor), static_cast<int>(host::TimeUntil(until).count()));
+            if (waitFor[0].revents != 0) {
+                EndLink();
+                return RunFailure;
+            }
+            if (waitFor[1].revents != 0 && host::ReceiveSerial(burst) == host::Reception::Bytes) {
+                host::TraceCall("Serial", host::HexBytes(burst));
+                bytes.insert(bytes.end(), burst.begin(), burst.end());
+                found = host::ModelsTyping(host::detectionWord, bytes, baud);
+            }
+        }
+        EndLink();
+        if (!found.empty()) {
+            for (const KeyboardType type : found) {
+                std::printf("This is a%s %s keyboard: clavenet-attach --model %s %s\n",
+                            std::string("AEIOU").find(keyboardNames[type][0]) != std::string::npos ? "n" : "",
+                            keyboardNames[type], keyboardScriptNames[type], options.device.c_str());
+            }
+            return 0;
+        }
+        received += "  at " + std::to_string(baud) + " baud: " +
+                    (bytes.empty() ? std::string("nothing") : std::to_string(bytes.size()) + " bytes:" +
+                                                                   host::HexBytes(bytes)) +
+                    "\n";
+    }
+    std::printf("No model read %s in what arrived:\n%sCheck the cable and the adapter with --print and --trace "
+                "(docs/wiring.md).\n",
+                std::string(host::detectionWord).c_str(), received.c_str());
+    return RunFailure;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     const Options options = ParseOptions(argc, argv);
-    const host::Keymap keymap = LoadKeymap(options);
-    if (options.printKeymap) {
-        std::fputs(host::WriteKeymap(keymap, options.model).c_str(), stdout);
-        return 0;
-    }
     const int stopSignals = CatchStopSignals();
     if (stopSignals < 0) {
         Fail(RunFailure, std::string("cannot wait for the signals that stop it: ") + std::strerror(errno));
     }
     if (options.trace) {
         host::TraceTo(stderr);
+    }
+    if (options.detect) {
+        return Detect(options, stopSignals);
+    }
+    const host::Keymap keymap = LoadKeymap(options);
+    if (options.printKeymap) {
+        std::fputs(host::WriteKeymap(keymap, options.model).c_str(), stdout);
+        return 0;
     }
 
     host::UseSerialDevice(options.device);
