@@ -22,6 +22,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iomanip>
 #include <memory>
 #include <random>
 #include <sstream>
@@ -53,13 +54,12 @@ constexpr Model models[] = {
 
 // " 1c f0 1c", as the program writes bytes.
 std::string Hex(const std::vector<std::uint8_t>& bytes) {
-    std::string text;
+    std::ostringstream text;
+    text << std::hex << std::setfill('0');
     for (const std::uint8_t byte : bytes) {
-        char hex[4];
-        std::snprintf(hex, sizeof hex, " %02x", byte);
-        text += hex;
+        text << ' ' << std::setw(2) << int{byte};
     }
-    return text;
+    return text.str();
 }
 
 std::vector<std::uint8_t> TypedBytes(std::int32_t model, const std::string& text) {
