@@ -418,6 +418,8 @@ private:
             }
         } else if (command == "keys") {
             Keys();
+        } else if (command == "identity") {
+            Identity();
         } else if (command == "sync") {
             // Everything that happened before this command is on the
             // events port before the mark.
@@ -494,6 +496,51 @@ private:
             }
         }
         Reply("ok " + DownList(down));
+    }
+
+    static std::string BitList(const unsigned char* bits, int count) {
+        std::string list;
+        for (int bit = 0; bit < count; ++bit) {
+            if ((bits[bit / 8] & (1 << (bit % 8))) != 0) {
+                list += (list.empty() ? "" : ",") + std::to_string(bit);
+            }
+        }
+        return list;
+    }
+
+    // What the virtual keyboard says it is, as evdev tells any reader (udev's
+    // input_id reads the same bits from sysfs). The name goes last: it has
+    // spaces.
+    void Identity() {
+        if (evdev_ < 0) {
+            Reply("error no virtual keyboard is open");
+            return;
+        }
+        char name[256] = {};
+        char phys[256] = {};
+        input_id id{};
+        unsigned char types[EV_MAX / 8 + 1] = {};
+        unsigned char keys[KEY_MAX / 8 + 1] = {};
+        const struct {
+            const char* name;
+            unsigned long request;
+            void* answer;
+        } questions[] = {
+            {"EVIOCGNAME", EVIOCGNAME(sizeof name - 1), name},
+            {"EVIOCGPHYS", EVIOCGPHYS(sizeof phys - 1), phys},
+            {"EVIOCGID", EVIOCGID, &id},
+            {"EVIOCGBIT(0)", EVIOCGBIT(0, sizeof types), types},
+            {"EVIOCGBIT(EV_KEY)", EVIOCGBIT(EV_KEY, sizeof keys), keys},
+        };
+        for (const auto& question : questions) {
+            // ENOENT: the device has none (no phys, say); it shows as empty.
+            if (ioctl(evdev_, question.request, question.answer) < 0 && errno != ENOENT) {
+                Reply(std::string("error ") + question.name + ": " + std::strerror(errno));
+                return;
+            }
+        }
+        Reply(Format("ok bus=%u types=", id.bustype) + BitList(types, EV_MAX + 1) + " keys=" +
+              BitList(keys, KEY_MAX + 1) + " phys=" + phys + " name=" + name);
     }
 
     // Whether `device` is open in the program and set raw at `baud`; what
