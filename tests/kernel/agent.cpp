@@ -19,6 +19,7 @@
 #include <sys/ioctl.h>
 #include <sys/signalfd.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <time.h>
@@ -546,25 +547,31 @@ private:
     // Whether `device` is open in the program and set raw at `baud`; what
     // stands in the way if not.
     std::string LineProblem(const std::string& device, int baud) const {
-        bool opened = false;
+        int programs = -1;
         const std::string fds = Format("/proc/%d/fd", child_);
         if (DIR* descriptors = opendir(fds.c_str())) {
             while (const dirent* entry = readdir(descriptors)) {
                 char target[256] = {};
                 if (readlink((fds + "/" + entry->d_name).c_str(), target, sizeof target - 1) > 0 && device == target) {
-                    opened = true;
+                    programs = std::atoi(entry->d_name);
                 }
             }
             closedir(descriptors);
         }
-        if (!opened) {
+        if (programs < 0) {
             return "the program does not have " + device + " open";
         }
-        // A second opening does not close the port when it ends: the
-        // program's stays.
-        const int descriptor = open(device.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        // The program's own descriptor, copied: an opening of our own would
+        // raise DTR and RTS, as every open of a tty does, and spoil the
+        // modem lines the program sets (a wake-up pulse).
+        const int process = static_cast<int>(syscall(SYS_pidfd_open, child_, 0));
+        const int descriptor = process < 0 ? -1 : static_cast<int>(syscall(SYS_pidfd_getfd, process, programs, 0));
+        const int error = errno;
+        if (process >= 0) {
+            close(process);
+        }
         if (descriptor < 0) {
-            return device + ": " + std::strerror(errno);
+            return device + ": the program's descriptor: " + std::strerror(error);
         }
         termios line{};
         const bool got = tcgetattr(descriptor, &line) == 0;
