@@ -20,6 +20,9 @@ Steps (tests/kernel/run carries them out):
   Identity(name)  the virtual keyboard: its name, bus RS-232, phys the
                   device, EV_REP, and every key from KEY_ESC to KEY_S,
                   KEY_LEFTSHIFT and each key of host/keymaps/MODEL.keymap
+  Lines(states)   the adapter's modem lines since the port was last
+                  opened, each state as the guest's driver set it: "DTR RTS
+                  500, DTR" is both up for at least 500 ms, then only DTR
   Says(text)      a line of the program's standard error holds `text`,
                   since the port was last opened
   Stop(events)    SIGTERM: these releases, in any order, then the program
@@ -56,6 +59,7 @@ class Send(namedtuple("Send", "chunks events repeats")):
 Pause = namedtuple("Pause", "seconds")
 Keys = namedtuple("Keys", "names", defaults=("",))
 Identity = namedtuple("Identity", "name")
+Lines = namedtuple("Lines", "states")
 Says = namedtuple("Says", "text")
 Stop = namedtuple("Stop", "events", defaults=("",))
 Start = namedtuple("Start", "")
@@ -82,6 +86,11 @@ def typed(keys):
     return ", ".join(events)
 
 
+# DTR powers the keyboard and RTS is the handheld's DSR: both up from the
+# open on. The Palm Portable's wake-up is a pulse on RTS, DTR staying up.
+POWERED = Lines("DTR RTS")
+WOKEN = Lines("DTR RTS 500, DTR 150, DTR RTS")
+
 # "Ok, 42!" and Enter.
 OK_42 = typed("+O K COMMA SPACE 4 2 +1 ENTER")
 CTRL_C = "LEFTCTRL 1, C 1, C 0, LEFTCTRL 0"
@@ -95,6 +104,7 @@ FLEXIS_OK_42 = "b8 9f 38 1f a8 28 ab 2b b1 31 95 15 93 13 b8 92 12 38 a4 24"
 CASES = [
     Case("happy-hacking", 4800, [
         Identity("Clavenet Happy Hacking keyboard"),
+        POWERED,
         # Scan code set 2: a make code, F0 and the code at the break.
         Send("12 44 f0 44 f0 12 42 f0 42 41 f0 41 29 f0 29 25 f0 25 1e f0 1e 12 16 f0 16 f0 12 5a f0 5a",
              events=OK_42),
@@ -116,6 +126,7 @@ CASES = [
     ]),
     Case("flexis", 9600, [
         Identity("Clavenet Flexis keyboard"),
+        POWERED,
         Send(FLEXIS_OK_42, events="LEFTSHIFT 1, O 1, LEFTSHIFT 0, O 0, " + typed("K COMMA SPACE 4 2 +1 ENTER")),
         Send("bb 88 08 3b", events=CTRL_C),
         Send("ba b0 30 3a", events=ALT_TAB),
@@ -133,6 +144,7 @@ CASES = [
     ]),
     Case("gotype", 2400, [
         Identity("Clavenet GoType keyboard"),
+        POWERED,
         # Bit 7 set is a release. The GoType has no known Control key.
         Send("5b 18 98 db 24 a4 30 b0 33 b3 05 85 03 83 5b 02 82 db 28 a8", events=OK_42),
         Send("5d 0f 8f dd", events=ALT_TAB),
@@ -151,6 +163,7 @@ CASES = [
     ]),
     Case("palm-portable", 9600, [
         Identity("Clavenet Palm Portable keyboard"),
+        WOKEN,
         # Its answer to the wake-up pulse names no key.
         Send("fa fd", events=""),
         Says("the Palm Portable keyboard answered its wake-up (fa fd)"),
@@ -167,12 +180,14 @@ CASES = [
         Keys("LEFTSHIFT A"),
         Unplug("A 0, LEFTSHIFT 0"),
         Replug(),
+        WOKEN,
         Says("no answer from the Palm Portable keyboard to its wake-up within 1 s"),
         Send("16 96 3d bd 41 c1", events=typed("H I ENTER")),
         Latency("11", "91", "A", 60),
     ]),
     Case("pocketop", 9600, [
         Identity("Clavenet Pocketop keyboard"),
+        POWERED,
         # Bit 7 set is a break. Digits from the number layer (6e), "!" from
         # the Fn layer (76) as shift+1; Fn let go before Q, whose break
         # still lets go of what its make pressed. Layer keys type nothing.
