@@ -19,7 +19,8 @@ Steps (tests/kernel/run carries them out):
   Keys(names)     the keys the input core holds down now (EVIOCGKEY)
   Identity(name)  the virtual keyboard: its name, bus RS-232, phys the
                   device, EV_REP, and every key from KEY_ESC to KEY_S,
-                  KEY_LEFTSHIFT and each key of host/keymaps/MODEL.keymap
+                  KEY_LEFTSHIFT and each key of host/keymaps/MODEL.keymap;
+                  last in a case, so that a fault here hides no other
   Lines(states)   the adapter's modem lines since the port was last
                   opened, each state as the guest's driver set it: "DTR RTS
                   500, DTR" is both up for at least 500 ms, then only DTR
@@ -103,7 +104,6 @@ FLEXIS_OK_42 = "b8 9f 38 1f a8 28 ab 2b b1 31 95 15 93 13 b8 92 12 38 a4 24"
 
 CASES = [
     Case("happy-hacking", 4800, [
-        Identity("Clavenet Happy Hacking keyboard"),
         POWERED,
         # Scan code set 2: a make code, F0 and the code at the break.
         Send("12 44 f0 44 f0 12 42 f0 42 41 f0 41 29 f0 29 25 f0 25 1e f0 1e 12 16 f0 16 f0 12 5a f0 5a",
@@ -123,9 +123,9 @@ CASES = [
         # E0 75, E0 F0 75: Up, an extended key.
         Send("33 f0 33 43 f0 43 e0 75 e0 f0 75 5a f0 5a", events=typed("H I UP ENTER")),
         Latency("1c", "f0 1c", "A", 60),
+        Identity("Clavenet Happy Hacking keyboard"),
     ]),
     Case("flexis", 9600, [
-        Identity("Clavenet Flexis keyboard"),
         POWERED,
         Send(FLEXIS_OK_42, events="LEFTSHIFT 1, O 1, LEFTSHIFT 0, O 0, " + typed("K COMMA SPACE 4 2 +1 ENTER")),
         Send("bb 88 08 3b", events=CTRL_C),
@@ -141,9 +141,9 @@ CASES = [
         Replug(),
         Send("84 04 a2 22 a4 24", events=typed("H I ENTER")),
         Latency("80", "00", "A", 60),
+        Identity("Clavenet Flexis keyboard"),
     ]),
     Case("gotype", 2400, [
-        Identity("Clavenet GoType keyboard"),
         POWERED,
         # Bit 7 set is a release. The GoType has no known Control key.
         Send("5b 18 98 db 24 a4 30 b0 33 b3 05 85 03 83 5b 02 82 db 28 a8", events=OK_42),
@@ -160,9 +160,9 @@ CASES = [
         Replug(),
         Send("22 a2 17 97 28 a8", events=typed("H I ENTER")),
         Latency("1d", "9d", "A", 60),
+        Identity("Clavenet GoType keyboard"),
     ]),
     Case("palm-portable", 9600, [
-        Identity("Clavenet Palm Portable keyboard"),
         WOKEN,
         # Its answer to the wake-up pulse names no key.
         Send("fa fd", events=""),
@@ -184,9 +184,9 @@ CASES = [
         Says("no answer from the Palm Portable keyboard to its wake-up within 1 s"),
         Send("16 96 3d bd 41 c1", events=typed("H I ENTER")),
         Latency("11", "91", "A", 60),
+        Identity("Clavenet Palm Portable keyboard"),
     ]),
     Case("pocketop", 9600, [
-        Identity("Clavenet Pocketop keyboard"),
         POWERED,
         # Bit 7 set is a break. Digits from the number layer (6e), "!" from
         # the Fn layer (76) as shift+1; Fn let go before Q, whose break
@@ -208,6 +208,7 @@ CASES = [
         Replug(),
         Send("2f af 39 b9 5a da", events=typed("H I ENTER")),
         Latency("07", "87", "A", 60),
+        Identity("Clavenet Pocketop keyboard"),
     ]),
     # The handheld's road: each message its decoder posts one whole stroke.
     Case("flexis", 9600, [
