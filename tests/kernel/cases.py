@@ -163,9 +163,10 @@ CASES = [
         Identity("Clavenet GoType keyboard"),
     ]),
     Case("palm-portable", 9600, [
-        WOKEN,
-        # Its answer to the wake-up pulse names no key.
+        # Its answer to the wake-up pulse names no key. It comes at once, as
+        # the program waits for it only 1 s.
         Send("fa fd", events=""),
+        WOKEN,
         Says("the Palm Portable keyboard answered its wake-up (fa fd)"),
         # Bit 7 set is a break.
         Send("58 3e be d8 45 c5 4d cd 17 97 04 84 01 81 58 00 80 d8 41 c1", events=OK_42),
