@@ -19,6 +19,7 @@
 #include <sys/ioctl.h>
 #include <sys/signalfd.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <time.h>
@@ -418,6 +419,8 @@ private:
             }
         } else if (command == "keys") {
             Keys();
+        } else if (command == "identity") {
+            Identity();
         } else if (command == "sync") {
             // Everything that happened before this command is on the
             // events port before the mark.
@@ -496,28 +499,79 @@ private:
         Reply("ok " + DownList(down));
     }
 
+    static std::string BitList(const unsigned char* bits, int count) {
+        std::string list;
+        for (int bit = 0; bit < count; ++bit) {
+            if ((bits[bit / 8] & (1 << (bit % 8))) != 0) {
+                list += (list.empty() ? "" : ",") + std::to_string(bit);
+            }
+        }
+        return list;
+    }
+
+    // What the virtual keyboard says it is, as evdev tells any reader (udev's
+    // input_id reads the same bits from sysfs). The name goes last: it has
+    // spaces.
+    void Identity() {
+        if (evdev_ < 0) {
+            Reply("error no virtual keyboard is open");
+            return;
+        }
+        char name[256] = {};
+        char phys[256] = {};
+        input_id id{};
+        unsigned char types[EV_MAX / 8 + 1] = {};
+        unsigned char keys[KEY_MAX / 8 + 1] = {};
+        const struct {
+            const char* name;
+            unsigned long request;
+            void* answer;
+        } questions[] = {
+            {"EVIOCGNAME", EVIOCGNAME(sizeof name - 1), name},
+            {"EVIOCGPHYS", EVIOCGPHYS(sizeof phys - 1), phys},
+            {"EVIOCGID", EVIOCGID, &id},
+            {"EVIOCGBIT(0)", EVIOCGBIT(0, sizeof types), types},
+            {"EVIOCGBIT(EV_KEY)", EVIOCGBIT(EV_KEY, sizeof keys), keys},
+        };
+        for (const auto& question : questions) {
+            // ENOENT: the device has none (no phys, say); it shows as empty.
+            if (ioctl(evdev_, question.request, question.answer) < 0 && errno != ENOENT) {
+                Reply(std::string("error ") + question.name + ": " + std::strerror(errno));
+                return;
+            }
+        }
+        Reply(Format("ok bus=%u types=", id.bustype) + BitList(types, EV_MAX + 1) + " keys=" +
+              BitList(keys, KEY_MAX + 1) + " phys=" + phys + " name=" + name);
+    }
+
     // Whether `device` is open in the program and set raw at `baud`; what
     // stands in the way if not.
     std::string LineProblem(const std::string& device, int baud) const {
-        bool opened = false;
+        int programs = -1;
         const std::string fds = Format("/proc/%d/fd", child_);
         if (DIR* descriptors = opendir(fds.c_str())) {
             while (const dirent* entry = readdir(descriptors)) {
                 char target[256] = {};
                 if (readlink((fds + "/" + entry->d_name).c_str(), target, sizeof target - 1) > 0 && device == target) {
-                    opened = true;
+                    programs = std::atoi(entry->d_name);
                 }
             }
             closedir(descriptors);
         }
-        if (!opened) {
+        if (programs < 0) {
             return "the program does not have " + device + " open";
         }
-        // A second opening does not close the port when it ends: the
-        // program's stays.
-        const int descriptor = open(device.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        // The program's own descriptor, copied: an opening of our own would
+        // raise DTR and RTS, as every open of a tty does, and spoil the
+        // modem lines the program sets (a wake-up pulse).
+        const int process = static_cast<int>(syscall(SYS_pidfd_open, child_, 0));
+        const int descriptor = process < 0 ? -1 : static_cast<int>(syscall(SYS_pidfd_getfd, process, programs, 0));
+        const int error = errno;
+        if (process >= 0) {
+            close(process);
+        }
         if (descriptor < 0) {
-            return device + ": " + std::strerror(errno);
+            return device + ": the program's descriptor: " + std::strerror(error);
         }
         termios line{};
         const bool got = tcgetattr(descriptor, &line) == 0;
