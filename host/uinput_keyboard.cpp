@@ -1,6 +1,8 @@
 #include "host/uinput_keyboard.h"
 
 #include <fcntl.h>
+#include <linux/uinput.h>
+#include <sys/ioctl.h>
 #include <libevdev/libevdev-uinput.h>
 #include <libevdev/libevdev.h>
 #include <unistd.h>
@@ -33,7 +35,6 @@ std::optional<UinputKeyboard::Failure> UinputKeyboard::Create(const VirtualKeybo
     }
     const std::unique_ptr<libevdev, decltype(&libevdev_free)> description(libevdev_new(), &libevdev_free);
     libevdev_set_name(description.get(), identity.name.c_str());
-    libevdev_set_phys(description.get(), identity.phys.c_str());
     libevdev_set_id_bustype(description.get(), BUS_RS232);
     libevdev_enable_event_type(description.get(), EV_KEY);
     for (const std::uint16_t code : identity.keys) {
@@ -41,6 +42,11 @@ std::optional<UinputKeyboard::Failure> UinputKeyboard::Create(const VirtualKeybo
     }
     if (identity.repeat) {
         libevdev_enable_event_type(description.get(), EV_REP);
+    }
+    // libevdev passes no phys on to uinput: it is set here, before the
+    // device is made.
+    if (ioctl(descriptor_, UI_SET_PHYS, identity.phys.c_str()) < 0) {
+        return Failure{errno, false};
     }
     const int result = libevdev_uinput_create_from_device(description.get(), descriptor_, &device_);
     if (result < 0) {
