@@ -1,6 +1,7 @@
 // The guest's half of the real-kernel test: PID 1's child in a busybox
-// initramfs. It runs clavenet-attach on command and reports, over two
-// virtio-serial ports, what the kernel saw:
+// initramfs. It runs clavenet-attach (and, for udev's view of things, shell
+// commands) on command and reports, over two virtio-serial ports, what the
+// kernel saw:
 //   clavenet.control  one command a line from the host, one reply a line
 //   clavenet.events   a stream: the virtual keyboard's events as evdev gives
 //                     them, the kprobe records of input_event (every event
@@ -41,6 +42,7 @@ namespace {
 constexpr const char* attachPath = "/bin/clavenet-attach";
 constexpr const char* tracing = "/sys/kernel/tracing";
 constexpr const char* namePrefix = "Clavenet";
+constexpr std::int64_t shellPatienceNs = 10'000'000'000;
 
 int controlPort = -1;
 int eventPort = -1;
@@ -427,6 +429,8 @@ private:
             Drain();
             Emit("mark " + (words.size() > 1 ? words[1] : std::string()));
             Reply("ok");
+        } else if (command == "sh" && words.size() > 1) {
+            Shell(line.substr(line.find("sh") + 3));
         } else if ((command == "ready" && words.size() == 4) || (command == "exited" && words.size() == 2) ||
                    ((command == "absent" || command == "present") && words.size() == 3)) {
             pending_ = Pending{command, words, MonotonicNs() + std::atoll(words.back().c_str()) * 1000000};
@@ -477,6 +481,73 @@ private:
         child_ = pid;
         lastExit_.clear();
         Reply(Format("ok %d", pid));
+    }
+
+    // A shell command, waited for (udevadm and the like: nothing the host
+    // times). The reply: its exit status and what it wrote, in hex, so that
+    // its lines fit in one.
+    void Shell(const std::string& script) {
+        int output[2];
+        if (pipe2(output, O_CLOEXEC) != 0) {
+            Reply(std::string("error pipe: ") + std::strerror(errno));
+            return;
+        }
+        const pid_t pid = fork();
+        if (pid == 0) {
+            sigset_t none;
+            sigemptyset(&none);
+            sigprocmask(SIG_SETMASK, &none, nullptr);
+            const int nothing = open("/dev/null", O_RDONLY);
+            dup2(nothing, 0);
+            dup2(output[1], 1);
+            dup2(output[1], 2);
+            execl("/bin/sh", "sh", "-c", script.c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        close(output[1]);
+        if (pid < 0) {
+            close(output[0]);
+            Reply(std::string("error fork: ") + std::strerror(errno));
+            return;
+        }
+        std::string text;
+        const std::int64_t deadline = MonotonicNs() + shellPatienceNs;
+        bool late = false;
+        for (;;) {
+            pollfd readable{output[0], POLLIN, 0};
+            const std::int64_t left = (deadline - MonotonicNs()) / 1000000;
+            if (left <= 0) {
+                late = true;
+                break;
+            }
+            if (poll(&readable, 1, static_cast<int>(left)) < 0 && errno != EINTR) {
+                break;
+            }
+            char buffer[4096];
+            const ssize_t count = read(output[0], buffer, sizeof buffer);
+            if (count < 0 && errno == EINTR) {
+                continue;
+            }
+            if (count <= 0) {
+                break;
+            }
+            text.append(buffer, static_cast<std::size_t>(count));
+        }
+        close(output[0]);
+        if (late) {
+            kill(pid, SIGKILL);
+        }
+        int status = 0;
+        waitpid(pid, &status, 0);
+        if (late) {
+            Reply("error the command ran for more than 10 s: " + script);
+            return;
+        }
+        std::string hex;
+        for (const unsigned char byte : text) {
+            hex += Format("%02x", byte);
+        }
+        Reply(Format("ok %d ", WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status)) + hex);
     }
 
     // EVIOCGKEY: the keys the input core holds down on the virtual keyboard.

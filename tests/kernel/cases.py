@@ -21,6 +21,10 @@ Steps (tests/kernel/run carries them out):
                   device, EV_REP, and every key from KEY_ESC to KEY_S,
                   KEY_LEFTSHIFT and each key of host/keymaps/MODEL.keymap;
                   last in a case, so that a fault here hides no other
+  Tagged(name)    udev's input_id tagged the virtual keyboard's event
+                  device ID_INPUT, ID_INPUT_KEY and ID_INPUT_KEYBOARD, and no
+                  other ID_INPUT_*; udev's record of its input device has the
+                  name `name`
   Lines(states)   the adapter's modem lines since the port was last
                   opened, each state as the guest's driver set it: "DTR RTS
                   500, DTR" is both up for at least 500 ms, then only DTR
@@ -60,6 +64,7 @@ class Send(namedtuple("Send", "chunks events repeats")):
 Pause = namedtuple("Pause", "seconds")
 Keys = namedtuple("Keys", "names", defaults=("",))
 Identity = namedtuple("Identity", "name")
+Tagged = namedtuple("Tagged", "name")
 Lines = namedtuple("Lines", "states")
 Says = namedtuple("Says", "text")
 Stop = namedtuple("Stop", "events", defaults=("",))
@@ -123,6 +128,7 @@ CASES = [
         # E0 75, E0 F0 75: Up, an extended key.
         Send("33 f0 33 43 f0 43 e0 75 e0 f0 75 5a f0 5a", events=typed("H I UP ENTER")),
         Latency("1c", "f0 1c", "A", 60),
+        Tagged("Clavenet Happy Hacking keyboard"),
         Identity("Clavenet Happy Hacking keyboard"),
     ]),
     Case("flexis", 9600, [
@@ -141,6 +147,7 @@ CASES = [
         Replug(),
         Send("84 04 a2 22 a4 24", events=typed("H I ENTER")),
         Latency("80", "00", "A", 60),
+        Tagged("Clavenet Flexis keyboard"),
         Identity("Clavenet Flexis keyboard"),
     ]),
     Case("gotype", 2400, [
@@ -160,6 +167,7 @@ CASES = [
         Replug(),
         Send("22 a2 17 97 28 a8", events=typed("H I ENTER")),
         Latency("1d", "9d", "A", 60),
+        Tagged("Clavenet GoType keyboard"),
         Identity("Clavenet GoType keyboard"),
     ]),
     Case("palm-portable", 9600, [
@@ -185,6 +193,7 @@ CASES = [
         Says("no answer from the Palm Portable keyboard to its wake-up within 1 s"),
         Send("16 96 3d bd 41 c1", events=typed("H I ENTER")),
         Latency("11", "91", "A", 60),
+        Tagged("Clavenet Palm Portable keyboard"),
         Identity("Clavenet Palm Portable keyboard"),
     ]),
     Case("pocketop", 9600, [
@@ -209,6 +218,7 @@ CASES = [
         Replug(),
         Send("2f af 39 b9 5a da", events=typed("H I ENTER")),
         Latency("07", "87", "A", 60),
+        Tagged("Clavenet Pocketop keyboard"),
         Identity("Clavenet Pocketop keyboard"),
     ]),
     # The handheld's road: each message its decoder posts one whole stroke.
