@@ -3,40 +3,22 @@
 #include <algorithm>
 
 #include "host/key_mode.h"
+#include "host/key_output.h"
 #include "host/keymap.h"
-#include "host/us_layout.h"
 
 namespace host {
 
-namespace {
-
-// Keeps the characters of the keys key mode presses.
-class TypedText : public KeyOutput {
-public:
-    void Key(std::uint16_t code, bool down) override {
-        const std::optional<char> character = UsCharacter(code, false);
-        if (down && character && *character != ' ') {
-            text += *character;
-        }
-    }
-    void Unmapped(KeyNumber) override {}
-    void HandheldOnly(std::string_view) override {}
-    void ReleaseAll() override {}
-
-    std::string text;
-};
-
-}  // namespace
-
+// What --print would show: the word stands in it as typed.
 std::string TypedOn(KeyboardType type, const std::vector<std::uint8_t>& bytes) {
     const Keymap keymap = DefaultKeymap(type);
-    TypedText typed;
+    std::string text;
+    PrintedKeys typed([&text](std::string_view part) { text += part; });
     KeyMode keyMode(keymap, typed);
     KeyFraming framing{};
     for (const std::uint8_t byte : bytes) {
         keyMode.Handle(byteProtocols[type](byte, framing));
     }
-    return typed.text;
+    return text;
 }
 
 std::vector<KeyboardType> ModelsTyping(std::string_view word, const std::vector<std::uint8_t>& bytes,

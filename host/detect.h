@@ -15,8 +15,7 @@ namespace host {
 // The word --detect asks for: letters every model has keys for.
 inline constexpr std::string_view detectionWord = "clavenet";
 
-// The letters and digits `bytes` type on model `type`, the keys pressed
-// alone, in order.
+// What `bytes` type on model `type`, in key mode with its default keymap.
 std::string TypedOn(KeyboardType type, const std::vector<std::uint8_t>& bytes);
 
 // The models at `baud` for which `bytes` type `word`.

@@ -4,13 +4,17 @@
 
 namespace host {
 
-std::set<std::uint16_t> KeyModeKeys(const Keymap& keymap) {
-    std::set<std::uint16_t> keys = keymap.Codes();
+std::set<std::uint16_t> WithKeyboardKeys(std::set<std::uint16_t> keys) {
     for (std::uint16_t code = KEY_ESC; code <= KEY_S; ++code) {
         keys.insert(code);
     }
-    keys.insert(KEY_LEFTSHIFT);  // for a layer's shifted symbols
     return keys;
+}
+
+std::set<std::uint16_t> KeyModeKeys(const Keymap& keymap) {
+    std::set<std::uint16_t> keys = keymap.Codes();
+    keys.insert(KEY_LEFTSHIFT);  // for a layer's shifted symbols
+    return WithKeyboardKeys(keys);
 }
 
 void KeyMode::Handle(KeyEvent event) {

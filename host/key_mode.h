@@ -17,8 +17,10 @@
 
 namespace host {
 
-// Every Linux key key mode may send with `keymap`, and those a keyboard must
-// have for udev to take it for one (KEY_ESC to KEY_S).
+// `keys` with those a keyboard must have for udev to take it for one
+// (KEY_ESC to KEY_S).
+std::set<std::uint16_t> WithKeyboardKeys(std::set<std::uint16_t> keys);
+// Every Linux key key mode may send with `keymap`, with the keyboard's.
 std::set<std::uint16_t> KeyModeKeys(const Keymap& keymap);
 
 class KeyMode {

@@ -440,6 +440,26 @@ private:
         }
     }
 
+    // Starts arguments[0] with nothing on its input and its output and
+    // errors into `output`, which it closes here; the child's pid, or -1.
+    static pid_t Run(char* const arguments[], int output) {
+        const pid_t pid = fork();
+        if (pid == 0) {
+            sigset_t none;
+            sigemptyset(&none);
+            sigprocmask(SIG_SETMASK, &none, nullptr);
+            const int nothing = open("/dev/null", O_RDONLY);
+            dup2(nothing, 0);
+            dup2(output, 1);
+            dup2(output, 2);
+            execv(arguments[0], arguments);
+            std::fprintf(stderr, "agent: cannot run %s: %s\n", arguments[0], std::strerror(errno));
+            _exit(127);
+        }
+        close(output);
+        return pid;
+    }
+
     void StartProgram(const std::vector<std::string>& words) {
         if (child_ > 0) {
             Reply("error the program is running already");
@@ -456,20 +476,7 @@ private:
             arguments.push_back(const_cast<char*>(words[i].c_str()));
         }
         arguments.push_back(nullptr);
-        const pid_t pid = fork();
-        if (pid == 0) {
-            sigset_t none;
-            sigemptyset(&none);
-            sigprocmask(SIG_SETMASK, &none, nullptr);
-            const int nothing = open("/dev/null", O_RDONLY);
-            dup2(nothing, 0);
-            dup2(output[1], 1);
-            dup2(output[1], 2);
-            execv(attachPath, arguments.data());
-            std::fprintf(stderr, "agent: cannot run %s: %s\n", attachPath, std::strerror(errno));
-            _exit(127);
-        }
-        close(output[1]);
+        const pid_t pid = Run(arguments.data(), output[1]);
         if (pid < 0) {
             close(output[0]);
             Reply(std::string("error fork: ") + std::strerror(errno));
@@ -492,19 +499,9 @@ private:
             Reply(std::string("error pipe: ") + std::strerror(errno));
             return;
         }
-        const pid_t pid = fork();
-        if (pid == 0) {
-            sigset_t none;
-            sigemptyset(&none);
-            sigprocmask(SIG_SETMASK, &none, nullptr);
-            const int nothing = open("/dev/null", O_RDONLY);
-            dup2(nothing, 0);
-            dup2(output[1], 1);
-            dup2(output[1], 2);
-            execl("/bin/sh", "sh", "-c", script.c_str(), static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(output[1]);
+        char* arguments[] = {const_cast<char*>("/bin/sh"), const_cast<char*>("-c"), const_cast<char*>(script.c_str()),
+                             nullptr};
+        const pid_t pid = Run(arguments, output[1]);
         if (pid < 0) {
             close(output[0]);
             Reply(std::string("error fork: ") + std::strerror(errno));

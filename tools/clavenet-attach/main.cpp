@@ -10,7 +10,6 @@
 // idle close and its LinkTimer beat mean nothing here and are left out.
 
 #include <grp.h>
-#include <linux/input-event-codes.h>
 #include <poll.h>
 #include <sys/signalfd.h>
 #include <sys/stat.h>
@@ -71,11 +70,11 @@ constexpr const char* help =
 constexpr int RunFailure = 1;
 constexpr int UsageFailure = 2;
 
-// How often a device that went away is looked for again: 200 ms.
-constexpr std::uint64_t ReplugCheckTicks = 20;
-// How long a keyboard has to answer its wake-up: 1 s.
-constexpr std::uint64_t WakeReplyTicks = 100;
-constexpr std::uint64_t TicksPerSecond = 100;
+constexpr std::uint64_t TicksPerSecond = std::chrono::seconds{1} / host::TickLength;
+// How often a device that went away is looked for again.
+constexpr std::uint64_t ReplugCheckTicks = std::chrono::milliseconds{200} / host::TickLength;
+// How long a keyboard has to answer its wake-up.
+constexpr std::uint64_t WakeReplyTicks = TicksPerSecond;
 
 [[noreturn]] void Fail(int status, const std::string& message) {
     std::fprintf(stderr, "clavenet-attach: %s\n", message.c_str());
@@ -272,10 +271,7 @@ host::VirtualKeyboardIdentity IdentityFor(const Options& options, const host::Ke
                                            {}, !options.keypad};
     if (options.keypad) {
         const std::vector<std::uint16_t> codes = host::HostKeyCodes();
-        identity.keys = {codes.begin(), codes.end()};
-        for (std::uint16_t code = KEY_ESC; code <= KEY_S; ++code) {
-            identity.keys.insert(code);
-        }
+        identity.keys = host::WithKeyboardKeys({codes.begin(), codes.end()});
     } else {
         identity.keys = host::KeyModeKeys(keymap);
     }
